@@ -1,0 +1,14 @@
+// Wallcine's entry point.
+#include <windows.h>
+
+#include "app/application.h"
+#include "app/show_exception.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        return wallcine::app::RunApplication(wallcine::app::ExecutablePath());
+    } catch (...) {
+        wallcine::app::ShowCurrentException();
+        return 1;
+    }
+}

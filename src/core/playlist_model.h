@@ -1,0 +1,47 @@
+// The playlist as the list control shows it: adding a selection of files and
+// choosing which row plays after the current one.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/playlist_file.h"
+
+namespace wallcine {
+
+// Reads the rows of a playlist file; ReadPlaylistFile in the app, a fake in tests.
+using PlaylistReader = std::function<std::vector<std::string>(const std::string&)>;
+
+// Appends `selection` to `rows` in order: a media file becomes the new last
+// row; a playlist file (IsPlaylistFile) adds its rows, in file order, after
+// all existing rows. Rows read from a playlist file are added as they are: a
+// ".wcl" named inside a playlist is not expanded again.
+// An exception from `reader` propagates; the rows appended before it stay.
+void AppendSelection(std::vector<std::string>& rows, const std::vector<std::string>& selection,
+                     const PlaylistReader& reader = ReadPlaylistFile);
+
+// Clears `rows`, then AppendSelection. On an exception `rows` holds what was
+// appended before it.
+void RebuildFromSelection(std::vector<std::string>& rows, const std::vector<std::string>& selection,
+                          const PlaylistReader& reader = ReadPlaylistFile);
+
+// True when a and b are equal with ASCII letters compared without regard to
+// case (the list control's exact-string search).
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) noexcept;
+
+// Index of the first row equal to `current` ignoring case, or -1.
+int FindFirstRowIgnoringCase(const std::vector<std::string>& rows, std::string_view current) noexcept;
+
+struct NextItem {
+    int matchedIndex;  // first row matching the current item, or -1
+    int nextIndex;     // row to play next: (matchedIndex + 1) mod row count
+};
+
+// What plays after `current`: the row after its first match, wrapping to 0
+// after the last row; 0 when `current` is not in the list.
+// Throws EListError(0) when there are no rows: there is no row 0 to play.
+NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current);
+
+}  // namespace wallcine

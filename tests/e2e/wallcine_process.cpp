@@ -1,0 +1,104 @@
+#include "wallcine_process.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace wallcine::e2e {
+
+std::string WallcineExePath() {
+    const char* configured = std::getenv("WALLCINE_EXE");
+    std::string path = configured ? configured : "Wallcine.exe";
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+WallcineProcess::WallcineProcess(const std::string& arguments) {
+    std::string command_line = "\"" + WallcineExePath() + "\"";
+    if (!arguments.empty()) command_line += " " + arguments;
+    STARTUPINFOA startup{sizeof startup};
+    if (!::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info_))
+        ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
+}
+
+WallcineProcess::~WallcineProcess() {
+    if (!info_.hProcess) return;
+    if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(info_.hProcess, 99);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+    }
+    ::CloseHandle(info_.hThread);
+    ::CloseHandle(info_.hProcess);
+}
+
+HWND WallcineProcess::FindWindowNow(const char* class_name, const char* caption) const {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExA(nullptr, window, class_name, caption)) != nullptr) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == info_.dwProcessId) return window;
+    }
+    return nullptr;
+}
+
+HWND WallcineProcess::WaitForWindow(const char* class_name, const char* caption, DWORD timeout_ms) const {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (HWND window = FindWindowNow(class_name, caption)) return window;
+        if (::GetTickCount() - start > timeout_ms) return nullptr;
+        if (::WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) return FindWindowNow(class_name, caption);
+    }
+}
+
+std::optional<DWORD> WallcineProcess::WaitForExit(DWORD timeout_ms) const {
+    if (::WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+std::optional<DWORD> ReadUserDword(const std::string& key, const std::string& name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    if (::RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY, &type, &value, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
+void DeleteUserValue(const std::string& key, const std::string& name) {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS) return;
+    ::RegDeleteValueA(handle, name.c_str());
+    ::RegCloseKey(handle);
+}
+
+void WriteUserString(const std::string& key, const std::string& name, const std::string& value) {
+    ASSERT_EQ(::RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                                static_cast<DWORD>(value.size() + 1)),
+              ERROR_SUCCESS);
+}
+
+void DeleteUserKeyTree(const std::string& key) { ::RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
+
+namespace {
+constexpr char kWallcineAppDefaults[] = "Software\\Wine\\AppDefaults\\Wallcine.exe";
+}
+
+WineVersionForWallcine::WineVersionForWallcine(const char* version) {
+    WriteUserString(kWallcineAppDefaults, "Version", version);
+}
+
+WineVersionForWallcine::~WineVersionForWallcine() { DeleteUserKeyTree(kWallcineAppDefaults); }
+
+std::string WindowText(HWND window) {
+    char text[1024] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+}  // namespace wallcine::e2e
