@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/show_exception.h"
+#include "win/show_exception.h"
 
 namespace wallcine::app {
 
@@ -75,7 +75,7 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wparam
     try {
         return self->HandleMessage(message, wparam, lparam);
     } catch (...) {
-        ShowCurrentException();
+        win::ShowCurrentException();
         return 0;
     }
 }

@@ -2,13 +2,13 @@
 #include <windows.h>
 
 #include "app/application.h"
-#include "app/show_exception.h"
+#include "win/show_exception.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         return wallcine::app::RunApplication(wallcine::app::ExecutablePath());
     } catch (...) {
-        wallcine::app::ShowCurrentException();
+        wallcine::win::ShowCurrentException();
         return 1;
     }
 }

@@ -5,7 +5,7 @@
 
 #include <exception>
 
-namespace wallcine::app {
+namespace wallcine::win {
 
 inline constexpr char kApplicationTitle[] = "Wallcine";
 
@@ -13,4 +13,4 @@ void ShowException(const char* message) noexcept;
 // Reports the exception currently being handled; call it from a catch block.
 void ShowCurrentException() noexcept;
 
-}  // namespace wallcine::app
+}  // namespace wallcine::win

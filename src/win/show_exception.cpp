@@ -1,4 +1,4 @@
-#include "app/show_exception.h"
+#include "win/show_exception.h"
 
 #include <windows.h>
 
@@ -6,10 +6,10 @@
 
 #include "win/desktop_services.h"
 
-namespace wallcine::app {
+namespace wallcine::win {
 
 void ShowException(const char* message) noexcept {
-    win::DesktopServices().MessageBoxA(nullptr, message, kApplicationTitle, MB_OK | MB_ICONERROR);
+    DesktopServices().MessageBoxA(nullptr, message, kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
 void ShowCurrentException() noexcept {
@@ -22,4 +22,4 @@ void ShowCurrentException() noexcept {
     }
 }
 
-}  // namespace wallcine::app
+}  // namespace wallcine::win
