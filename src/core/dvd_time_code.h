@@ -1,4 +1,4 @@
-// Splitting a packed DVD time code into its nine bit fields.
+// Splitting a DVD time code (the platform's packed BCD record) into its nine digit fields.
 #pragma once
 
 #include <array>
@@ -6,13 +6,15 @@
 
 namespace wallcine {
 
-// Fields 0..6 are the seven nibbles from the top (bits 28-31, 24-27, ...,
-// 4-7); field 7 is bits 2-3 and field 8 is bits 0-1.
+// The record is laid out from the least significant bits: hours units and tens, minutes units
+// and tens, seconds units and tens, frames units (each four bits), frames tens (two bits) and
+// the frame-rate code (two bits: 1 = 25 fps, 3 = 30 fps). Field i is the i-th of these, so
+// hours = f0 + 10 x f1, minutes = f2 + 10 x f3, and so on.
 constexpr std::array<std::uint32_t, 9> UnpackDvdTimeCode(std::uint32_t code) noexcept {
     std::array<std::uint32_t, 9> fields{};
-    for (int i = 0; i < 7; ++i) fields[i] = (code >> (28 - 4 * i)) & 0xFu;
-    fields[7] = (code >> 2) & 0x3u;
-    fields[8] = code & 0x3u;
+    for (int i = 0; i < 7; ++i) fields[i] = (code >> (4 * i)) & 0xFu;
+    fields[7] = (code >> 28) & 0x3u;
+    fields[8] = (code >> 30) & 0x3u;
     return fields;
 }
 

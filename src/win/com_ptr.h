@@ -57,6 +57,7 @@ public:
 
     T* get() const noexcept { return ptr_; }
     T* operator->() const noexcept { return ptr_; }
+    T& operator*() const noexcept { return *ptr_; }
     explicit operator bool() const noexcept { return ptr_ != nullptr; }
 
     template <class U>

@@ -7,16 +7,20 @@ namespace {
 
 using Fields = std::array<std::uint32_t, 9>;
 
-TEST(UnpackDvdTimeCode, SplitsEveryField) {
-    EXPECT_EQ(UnpackDvdTimeCode(0x12345678u), (Fields{1, 2, 3, 4, 5, 6, 7, 2, 0}));
-    // Low byte 0xB = 10 11: bits 2-3 = 2, bits 0-1 = 3.
-    EXPECT_EQ(UnpackDvdTimeCode(0xFEDCBA9Bu), (Fields{15, 14, 13, 12, 11, 10, 9, 2, 3}));
+// Packs a time the way a DVD navigator reports it.
+constexpr std::uint32_t TimeCode(unsigned h, unsigned m, unsigned s, unsigned f, unsigned rate_code) {
+    return (h % 10) | (h / 10) << 4 | (m % 10) << 8 | (m / 10) << 12 | (s % 10) << 16 | (s / 10) << 20 |
+           (f % 10) << 24 | (f / 10) << 28 | rate_code << 30;
+}
+
+TEST(UnpackDvdTimeCode, SplitsTheDigitsFromTheLowBitsUp) {
+    // 01:23:45, frame 12, 25 fps.
+    EXPECT_EQ(UnpackDvdTimeCode(TimeCode(1, 23, 45, 12, 1)), (Fields{1, 0, 3, 2, 5, 4, 2, 1, 1}));
+    // 10:59:59, frame 29, 30 fps: the two-bit fields at their widest.
+    EXPECT_EQ(UnpackDvdTimeCode(TimeCode(10, 59, 59, 29, 3)), (Fields{0, 1, 9, 5, 9, 5, 9, 2, 3}));
     EXPECT_EQ(UnpackDvdTimeCode(0u), Fields{});
     EXPECT_EQ(UnpackDvdTimeCode(0xFFFFFFFFu), (Fields{15, 15, 15, 15, 15, 15, 15, 3, 3}));
-    // Each single bit lands in exactly one field.
-    EXPECT_EQ(UnpackDvdTimeCode(0x00000004u), (Fields{0, 0, 0, 0, 0, 0, 0, 1, 0}));
-    EXPECT_EQ(UnpackDvdTimeCode(0x00000002u), (Fields{0, 0, 0, 0, 0, 0, 0, 0, 2}));
-    static_assert(UnpackDvdTimeCode(0x10000000u)[0] == 1);
+    static_assert(UnpackDvdTimeCode(0x1u)[0] == 1);
 }
 
 }  // namespace

@@ -1,0 +1,82 @@
+// TFilterGraph's playback operations: run, pause, stop, render a file, strip the graph back to
+// its clients' filters, set the volume, and the control events sent around them.
+#include "media/filter_graph.h"
+
+#include "media/directshow_error.h"
+#include "media/filter_list.h"
+
+namespace wallcine::media {
+
+void TFilterGraph::NotifyControlEvent(TGraphControlEvent event, LONG param) {
+    // By index: a client's handler may register or remove clients.
+    for (size_t index = 0; index < event_clients_.size(); ++index) {
+        auto client = event_clients_[index].clone();
+        client->HandleControlEvent(event, param);
+    }
+}
+
+namespace {
+
+// Sends the control event, then runs the state change; the event precedes the call even when
+// the call then fails.
+template <class Call>
+HRESULT ChangeState(TFilterGraph& graph, TGraphControlEvent event, Call call, bool& reachable) {
+    auto control = graph.Query<IMediaControl>();
+    reachable = static_cast<bool>(control);
+    if (!control) return E_NOINTERFACE;
+    graph.NotifyControlEvent(event, 0);
+    return CheckGraphResult(call(*control));
+}
+
+}  // namespace
+
+bool TFilterGraph::Play() {
+    bool reachable = false;
+    const HRESULT hr = ChangeState(*this, gcePlay, [](IMediaControl& control) { return control.Run(); }, reachable);
+    return reachable && SUCCEEDED(hr);
+}
+
+bool TFilterGraph::Pause() {
+    bool reachable = false;
+    const HRESULT hr = ChangeState(*this, gcePause, [](IMediaControl& control) { return control.Pause(); }, reachable);
+    return reachable && hr == S_OK;
+}
+
+bool TFilterGraph::Stop() {
+    bool reachable = false;
+    const HRESULT hr = ChangeState(*this, gceStop, [](IMediaControl& control) { return control.Stop(); }, reachable);
+    return reachable && hr == S_OK;
+}
+
+HRESULT TFilterGraph::RenderFile(const std::wstring& file_name) {
+    if (!graph_) return S_FALSE;
+    NotifyControlEvent(gceRenderStarting, 0);
+    const HRESULT hr = CheckGraphResult(graph_->RenderFile(file_name.c_str(), nullptr));
+    NotifyControlEvent(gceRenderDone, 0);
+    return hr;
+}
+
+void TFilterGraph::ResetGraph() {
+    if (!graph_) return;
+    Stop();
+    DisconnectAllPins();
+    TFilterList filters(graph_.get());
+    for (const auto& client : filter_clients_) filters.Remove(client->ProvideFilter().get());
+    for (int index = 0; index < filters.Count(); ++index) CheckGraphResult(graph_->RemoveFilter(filters.Filters(index)));
+}
+
+void TFilterGraph::DisconnectAllPins() {
+    if (!graph_) return;
+    const TFilterList filters(graph_.get());
+    for (int filter = 0; filter < filters.Count(); ++filter) {
+        const TPinList pins(filters.Filters(filter));
+        for (int pin = 0; pin < pins.Count(); ++pin) CheckGraphResult(pins.Pins(pin)->Disconnect());
+    }
+}
+
+void TFilterGraph::SetVolume(LONG volume) {
+    // Attenuation in hundredths of a decibel: 0 is full volume, -10000 silence.
+    if (auto audio = Query<IBasicAudio>()) audio->put_Volume(volume - 10000);
+}
+
+}  // namespace wallcine::media
