@@ -13,6 +13,7 @@
 #include "app/form4_active_filters.h"
 #include "app/overlay_patch.h"
 #include "win/desktop_services.h"
+#include "win/idle_handlers.h"
 
 namespace wallcine::app {
 
@@ -45,15 +46,17 @@ std::unique_ptr<Form> CreateFormInto(Form*& reference) {
     return form;
 }
 
+// Dispatches messages; when the queue runs dry, runs the idle handlers, then waits.
 int RunMessageLoop() {
-    MSG message;
-    BOOL result;
-    while ((result = ::GetMessageA(&message, nullptr, 0, 0)) != 0) {
-        if (result == -1) return 1;
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
+    for (;;) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        if (win::RunIdleHandlers()) ::WaitMessage();
     }
-    return static_cast<int>(message.wParam);
 }
 
 }  // namespace
