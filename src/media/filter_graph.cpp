@@ -2,7 +2,7 @@
 // interface query, the running object table entry and the graph builder's log file.
 #include "media/filter_graph.h"
 
-#include <dshow.h>
+#include "win/dshow.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -5,8 +5,7 @@
 #pragma once
 
 #include <windows.h>
-#include <strmif.h>
-#include <control.h>
+#include "win/dshow.h"
 
 #include <string>
 #include <vector>

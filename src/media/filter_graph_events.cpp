@@ -2,8 +2,7 @@
 // graph's event queue, and the dispatch to event clients and handlers with converted arguments.
 #include "media/filter_graph.h"
 
-#include <dvdevcod.h>
-#include <evcode.h>
+#include "win/dshow.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <windows.h>
-#include <strmif.h>
+#include "win/dshow.h"
 
 #include <string>
 

@@ -4,8 +4,7 @@
 #pragma once
 
 #include <windows.h>
-#include <strmif.h>
-#include <dvdevcod.h>
+#include "win/dshow.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include <strmif.h>
+#include "win/dshow.h"
 
 #include <string>
 

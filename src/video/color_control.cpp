@@ -2,7 +2,7 @@
 // with the Overlay Mixer's first input pin, and the driver's capability flags.
 #include "video/color_control.h"
 
-#include <dshow.h>
+#include "win/dshow.h"
 
 #include "core/errors.h"
 #include "media/filter_list.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 #include <ddraw.h>
-#include <strmif.h>
+#include "win/dshow.h"
 
 #include "media/filter_graph.h"
 #include "win/com_ptr.h"

@@ -3,7 +3,7 @@
 // stream of a Video Mixing Renderer over), then register the overlay callback. Every connection
 // change is recorded; any failure after the first one undoes them all, last first, and takes
 // the mixer out again so the graph plays on as rendered. RefreshColorKey reads the key.
-#include <dshow.h>
+#include "win/dshow.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 // Presentation: letter-box or stretch through the mixer, digital zoom through the renderer's
 // source rectangle, and the cursor that hides itself over idle video.
-#include <control.h>
+#include "win/dshow.h"
 
 #include "core/errors.h"
 #include "core/geometry.h"

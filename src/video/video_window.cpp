@@ -2,7 +2,7 @@
 // control and graph events, and the painting of the colour key.
 #include "video/video_window.h"
 
-#include <dshow.h>
+#include "win/dshow.h"
 #include <windowsx.h>
 
 #include <stdexcept>

@@ -10,8 +10,7 @@
 #pragma once
 
 #include <windows.h>
-#include <control.h>
-#include <strmif.h>
+#include "win/dshow.h"
 
 #include <atomic>
 #include <functional>

@@ -1,11 +1,10 @@
 // DirectShow overlay interfaces that MinGW's headers lack (the Overlay Mixer's pin configuration),
-// laid out as the platform defines them, and the __uuidof links for the exclusive-mode interfaces.
+// laid out as the platform defines them.
 #pragma once
 
 #include <windows.h>
 #include <ddraw.h>
-#include <strmif.h>
-#include <dshow.h>
+#include "win/dshow.h"
 
 namespace wallcine::win {
 
@@ -44,7 +43,3 @@ __CRT_UUID_DECL(wallcine::win::IMixerPinConfig, 0x593CDDE1, 0x0759, 0x11D1, 0x9E
                 0x5B)
 __CRT_UUID_DECL(wallcine::win::IMixerPinConfig2, 0xEBF47182, 0x8764, 0x11D1, 0x9E, 0x69, 0x00, 0xC0, 0x4F, 0xD7, 0xC1,
                 0x5B)
-// strmif.h declares these two without the type-to-identifier link __uuidof needs.
-__CRT_UUID_DECL(IDDrawExclModeVideoCallback, 0x913C24A0, 0x20AB, 0x11D2, 0x90, 0x38, 0x00, 0xA0, 0xC9, 0x69, 0x72,
-                0x98)
-__CRT_UUID_DECL(IDDrawExclModeVideo, 0x153ACC21, 0xD83B, 0x11D1, 0x82, 0xBF, 0x00, 0xA0, 0xC9, 0x69, 0x6C, 0x8F)

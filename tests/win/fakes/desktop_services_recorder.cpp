@@ -87,6 +87,7 @@ HINSTANCE DesktopServicesRecorder::ShellExecuteA(HWND, const char* verb, const c
 
 HMONITOR DesktopServicesRecorder::MonitorFromWindow(HWND, DWORD flags) {
     calls.push_back(Format("MonitorFromWindow %lu", static_cast<unsigned long>(flags)));
+    if (window_monitor) return window_monitor;
     return monitor_bounds.empty() ? nullptr : reinterpret_cast<HMONITOR>(static_cast<INT_PTR>(1));
 }
 

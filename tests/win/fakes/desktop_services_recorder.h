@@ -20,6 +20,8 @@ public:
     LSTATUS create_key_result = ERROR_SUCCESS;
     LSTATUS set_value_result = ERROR_SUCCESS;
     int message_box_result = IDOK;
+    // When set, MonitorFromWindow answers this monitor whatever the list holds.
+    HMONITOR window_monitor = nullptr;
 
     // State.
     std::vector<std::string> calls;
