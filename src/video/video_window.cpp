@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 
+#include "core/errors.h"
 #include "core/geometry.h"
 #include "media/filter_list.h"
 #include "video/desktop_form.h"
@@ -42,10 +43,11 @@ TDSVideoWindowEx2::TDSVideoWindowEx2(HWND parent, std::string name)
       caps_(std::make_unique<TDSVideoWindowEx2Caps>(*this)) {
     RegisterVideoWindowClass(&WindowProc);
     cursor_ = ::LoadCursorA(nullptr, IDC_ARROW);
-    window_.reset(::CreateWindowExA(0, kVideoWindowClass, name_.c_str(),
-                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, 0, 0, 320,
-                                    240, parent, nullptr, ::GetModuleHandleA(nullptr), this));
-    if (!window_) throw std::runtime_error("Cannot create the video window");
+    // WM_NCCREATE binds the window to this object.
+    if (!::CreateWindowExA(0, kVideoWindowClass, name_.c_str(),
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, 0, 0, 320, 240, parent,
+                           nullptr, ::GetModuleHandleA(nullptr), this))
+        throw std::runtime_error(Format("Cannot create the video window (error %lu)", ::GetLastError()));
     SetAspectRatio(rmLetterBox);
     SetDigitalZoom(0);
     desktop_form_ = std::make_unique<DesktopForm>(color_, [this] {
@@ -72,7 +74,10 @@ TDSVideoWindowEx2::~TDSVideoWindowEx2() {
     video_window_.reset();
     active_renderer_.reset();
     renderer_filter_.reset();
+    // Our window first: in desktop mode it is a child of the desktop form, which goes next.
     if (Handle()) ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, 0);
+    window_.reset();
+    desktop_form_.reset();
 }
 
 HWND TDSVideoWindowEx2::Parent() const noexcept { return ::GetParent(Handle()); }
@@ -357,6 +362,7 @@ void TDSVideoWindowEx2::VideoSizeReported() noexcept { ::PostMessageA(Handle(), 
 LRESULT CALLBACK TDSVideoWindowEx2::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         auto* created = static_cast<TDSVideoWindowEx2*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+        created->window_.reset(window);
         ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
     auto* self = reinterpret_cast<TDSVideoWindowEx2*>(::GetWindowLongPtrA(window, GWLP_USERDATA));

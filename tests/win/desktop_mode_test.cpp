@@ -18,9 +18,7 @@ const std::string kDesktopKey = "HKCU\\Control Panel\\Desktop";
 class DesktopModeTest : public ::testing::Test {
 protected:
     DesktopModeTest() {
-        parent_.reset(::CreateWindowExA(0, "STATIC", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                                        nullptr, nullptr));
-        window_ = std::make_unique<TDSVideoWindowEx2>(parent_.get(), "Video_Window");
+        window_ = std::make_unique<TDSVideoWindowEx2>(Parent(), "Video_Window");
         window_->AlignToParentClient();
         window_->OnOverlayVisible = [this](TDSVideoWindowEx2& sender, bool visible) {
             EXPECT_EQ(&sender, window_.get());
@@ -42,9 +40,22 @@ protected:
         return matching;
     }
 
+    // One parent form for the whole suite, as the main window is one for the whole program.
+    static HWND Parent() {
+        static HWND parent = [] {
+            WNDCLASSA parent_class{};
+            parent_class.lpfnWndProc = ::DefWindowProcA;
+            parent_class.hInstance = ::GetModuleHandleA(nullptr);
+            parent_class.lpszClassName = "WallcineTestParent";
+            ::RegisterClassA(&parent_class);
+            return ::CreateWindowExA(0, "WallcineTestParent", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                                     nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        }();
+        return parent;
+    }
+
     DesktopServicesRecorder services_;
     win::ScopedDesktopServices use_recorder_{services_};
-    win::unique_hwnd parent_;
     std::unique_ptr<TDSVideoWindowEx2> window_;
     std::vector<bool> visibility_events_;
 };
@@ -78,7 +89,7 @@ TEST_F(DesktopModeTest, EnterEmptiesTheWallpaperAndColoursTheDesktopThenLeaveRes
     EXPECT_EQ(StoredWallpaper(), "C:\\Windows\\Web\\Wallpaper\\img0.jpg");
     EXPECT_EQ(services_.colors[COLOR_BACKGROUND], RGB(0, 78, 152));
     EXPECT_EQ(CallsStartingWith("SystemParametersInfoA"), Calls{"SystemParametersInfoA 20 0 null 2"});
-    EXPECT_EQ(window_->Parent(), parent_.get());
+    EXPECT_EQ(window_->Parent(), Parent());
     EXPECT_TRUE(window_->OverlayVisible());
     EXPECT_EQ(visibility_events_, (std::vector<bool>{false, true}));
 }
