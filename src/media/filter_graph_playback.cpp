@@ -65,12 +65,25 @@ void TFilterGraph::ResetGraph() {
     for (int index = 0; index < filters.Count(); ++index) CheckGraphResult(graph_->RemoveFilter(filters.Filters(index)));
 }
 
+// Breaks every connection from its output end: the output pin, then its peer. A parser frees
+// its output pins when its input is disconnected, so no pin reference may be held across
+// another filter's input disconnection; going by outputs, only the peer input is held then, and
+// each filter's pins are listed afresh when its turn comes.
 void TFilterGraph::DisconnectAllPins() {
     if (!graph_) return;
     const TFilterList filters(graph_.get());
     for (int filter = 0; filter < filters.Count(); ++filter) {
         const TPinList pins(filters.Filters(filter));
-        for (int pin = 0; pin < pins.Count(); ++pin) CheckGraphResult(pins.Pins(pin)->Disconnect());
+        for (int index = 0; index < pins.Count(); ++index) {
+            IPin* pin = pins.Pins(index);
+            PIN_DIRECTION direction{};
+            win::com_ptr<IPin> peer;
+            if (FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_OUTPUT ||
+                FAILED(pin->ConnectedTo(peer.put())))
+                continue;
+            CheckGraphResult(pin->Disconnect());
+            CheckGraphResult(peer->Disconnect());
+        }
     }
 }
 

@@ -608,12 +608,13 @@ TEST_F(FilterGraphTopology, ResetGraphStopsDisconnectsEverythingAndKeepsOnlyClie
 
     fg().ResetGraph();
 
-    // Disconnect in enumeration order (filters as added, pins as the filter lists them); the
-    // unconnected audio pin's S_FALSE is no error. The client is not told of the removals.
+    // Every connection is broken from its output end, output pin first, filters in enumeration
+    // order (as added); the unconnected audio pin is left alone. The client is not told of the
+    // removals.
     EXPECT_EQ(Without(trace, {"ProvideFilter"}),
-              (Trace{Control("c1", "gceStop"), "control.Stop", "pin c1-filter.In Disconnect",
-                     "pin source.Out Disconnect", "pin source.Audio Disconnect", "pin decoder.In Disconnect", "pin decoder.Out Disconnect",
-                     "graph.RemoveFilter source", "graph.RemoveFilter decoder"}));
+              (Trace{Control("c1", "gceStop"), "control.Stop", "pin source.Out Disconnect", "pin decoder.In Disconnect",
+                     "pin decoder.Out Disconnect", "pin c1-filter.In Disconnect", "graph.RemoveFilter source",
+                     "graph.RemoveFilter decoder"}));
     EXPECT_EQ(graph.FilterNames(), std::vector<std::string>{"c1-filter"});
     for (const FakePin* pin : {&c1_in, &source_out, &source_audio, &decoder_in, &decoder_out})
         EXPECT_FALSE(pin->IsConnected()) << pin->Label();
