@@ -52,6 +52,9 @@ TFilterGraph::~TFilterGraph() {
     }
     ::SetWindowLongPtrA(notification_window_.get(), GWLP_USERDATA, 0);
     notification_window_.reset();
+    // A copy: a listener may remove itself while it is told.
+    const auto listeners = free_listeners_;
+    for (IGraphFreeNotification* listener : listeners) listener->GraphDestroyed(*this);
     // The client lists release their references with the component.
 }
 
@@ -203,6 +206,15 @@ void TFilterGraph::AddEventClient(IGraphEventClient* client) {
 }
 
 void TFilterGraph::RemoveEventClient(IGraphEventClient* client) { RemoveFirst(event_clients_, client); }
+
+void TFilterGraph::FreeNotification(IGraphFreeNotification* listener) {
+    if (listener && std::find(free_listeners_.begin(), free_listeners_.end(), listener) == free_listeners_.end())
+        free_listeners_.push_back(listener);
+}
+
+void TFilterGraph::RemoveFreeNotification(IGraphFreeNotification* listener) {
+    std::erase(free_listeners_, listener);
+}
 
 void TFilterGraph::SetGraphEdit(bool value) {
     if (!value && rot_cookie_ != 0) {

@@ -66,6 +66,9 @@ public:
     void RemoveFilterClient(IGraphFilterClient* client);
     void AddEventClient(IGraphEventClient* client);
     void RemoveEventClient(IGraphEventClient* client);
+    // Listeners told when this component is destroyed.
+    void FreeNotification(IGraphFreeNotification* listener);
+    void RemoveFreeNotification(IGraphFreeNotification* listener);
 
     // --- Playback ---------------------------------------------------------------------------
     void NotifyControlEvent(TGraphControlEvent event, LONG param);
@@ -110,6 +113,7 @@ private:
     TGraphMode mode_ = gmNormal;
     std::vector<win::com_ptr<IGraphFilterClient>> filter_clients_;
     std::vector<win::com_ptr<IGraphEventClient>> event_clients_;
+    std::vector<IGraphFreeNotification*> free_listeners_;
     win::com_ptr<IMediaEventEx> media_event_;
     bool graph_edit_ = false;
     DWORD rot_cookie_ = 0;

@@ -52,6 +52,19 @@ struct IGraphEventClient : public IUnknown {
     virtual void HandleControlEvent(TGraphControlEvent event, LONG param) = 0;
 };
 
+class TFilterGraph;
+
+// Told when a graph component is destroyed, so a component that refers to it forgets it rather
+// than calling a destroyed graph later. Not reference-counted: a listener removes itself (with
+// TFilterGraph::RemoveFreeNotification) before it goes away.
+class IGraphFreeNotification {
+public:
+    virtual void GraphDestroyed(TFilterGraph& graph) noexcept = 0;
+
+protected:
+    ~IGraphFreeNotification() = default;
+};
+
 }  // namespace wallcine::media
 
 __CRT_UUID_DECL(wallcine::media::IGraphFilterClient, 0x887F94DA, 0x29E9, 0x44C6, 0xB4, 0x8E, 0x1F, 0xBF, 0x0F, 0xB5,

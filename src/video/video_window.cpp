@@ -118,16 +118,18 @@ void TDSVideoWindowEx2::SetFilterGraph(media::TFilterGraph* value) {
     if (filter_graph_) {
         filter_graph_->RemoveFilterClient(this);
         filter_graph_->RemoveEventClient(this);
+        filter_graph_->RemoveFreeNotification(this);
     }
     if (value) {
         value->AddFilterClient(this);
         value->AddEventClient(this);
+        value->FreeNotification(this);
     }
     filter_graph_ = value;
 }
 
-void TDSVideoWindowEx2::GraphDestroyed(media::TFilterGraph* graph) noexcept {
-    if (graph == filter_graph_) filter_graph_ = nullptr;
+void TDSVideoWindowEx2::GraphDestroyed(media::TFilterGraph& graph) noexcept {
+    if (&graph == filter_graph_) filter_graph_ = nullptr;
 }
 
 HRESULT TDSVideoWindowEx2::QueryInterface(REFIID iid, void** object) {

@@ -38,7 +38,8 @@ class DesktopForm;
 class TDSVideoWindowEx2 : public media::IGraphFilterClient,
                           public media::IGraphEventClient,
                           public IColorControlOwner,
-                          public ICapsOwner {
+                          public ICapsOwner,
+                          public media::IGraphFreeNotification {
 public:
     using TNotifyEvent = std::function<void(TDSVideoWindowEx2& sender)>;
     using TVisibleEvent = std::function<void(TDSVideoWindowEx2& sender, bool visible)>;
@@ -67,7 +68,7 @@ public:
     media::TFilterGraph* FilterGraph() const noexcept override { return filter_graph_; }
     void SetFilterGraph(media::TFilterGraph* value);
     // The graph component is going away: forget it without unregistering.
-    void GraphDestroyed(media::TFilterGraph* graph) noexcept;
+    void GraphDestroyed(media::TFilterGraph& graph) noexcept override;
     // The component's interfaces, then (when it has one) those of its renderer.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
