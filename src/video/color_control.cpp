@@ -38,18 +38,35 @@ DDCOLORCONTROL EmptyControls() {
     return controls;
 }
 
+// The constructor's values, which are also what a refused read falls back to.
+DDCOLORCONTROL DefaultControls() {
+    DDCOLORCONTROL controls = EmptyControls();
+    controls.dwFlags = kAllColorControls;
+    controls.lBrightness = 750;
+    controls.lContrast = 10000;
+    controls.lHue = 0;
+    controls.lSaturation = 10000;
+    controls.lSharpness = 5;
+    controls.lGamma = 1;
+    controls.lColorEnable = 1;
+    return controls;
+}
+
 }  // namespace
 
 TColorControl::TColorControl(IColorControlOwner& owner) : owner_(owner) {
-    saved_controls_ = EmptyControls();
-    saved_controls_.dwFlags = kAllColorControls;
-    saved_controls_.lBrightness = brightness_;
-    saved_controls_.lContrast = contrast_;
-    saved_controls_.lHue = hue_;
-    saved_controls_.lSaturation = saturation_;
-    saved_controls_.lSharpness = sharpness_;
-    saved_controls_.lGamma = gamma_;
-    saved_controls_.lColorEnable = 1;
+    saved_controls_ = DefaultControls();
+    LoadFrom(saved_controls_);
+}
+
+void TColorControl::LoadFrom(const DDCOLORCONTROL& controls) noexcept {
+    brightness_ = controls.lBrightness;
+    contrast_ = controls.lContrast;
+    hue_ = controls.lHue;
+    saturation_ = controls.lSaturation;
+    sharpness_ = controls.lSharpness;
+    gamma_ = controls.lGamma;
+    color_enable_ = controls.lColorEnable != 0;
 }
 
 bool TColorControl::GraphUsable() const noexcept {
@@ -58,6 +75,7 @@ bool TColorControl::GraphUsable() const noexcept {
 }
 
 win::com_ptr<win::IMixerPinConfig2> TColorControl::LocateMixerPin() const {
+    if (!GraphUsable()) return {};
     const media::TFilterList filters(owner_.FilterGraph()->Graph());
     IBaseFilter* mixer = nullptr;
     // The last mixer in the list wins.
@@ -79,16 +97,19 @@ win::com_ptr<win::IMixerPinConfig2> TColorControl::LocateMixerPin() const {
     return {};
 }
 
-void TColorControl::SaveOverlayControls() {
-    if (!GraphUsable()) return;
+std::optional<HRESULT> TColorControl::QueryOverlayControls(DDCOLORCONTROL& controls) const {
     auto pin = LocateMixerPin();
-    if (!pin) return;
-    DDCOLORCONTROL controls = EmptyControls();
-    if (SUCCEEDED(pin->GetOverlaySurfaceColorControls(&controls))) saved_controls_ = controls;
+    if (!pin) return std::nullopt;
+    controls = EmptyControls();
+    return pin->GetOverlaySurfaceColorControls(&controls);
+}
+
+void TColorControl::SaveOverlayControls() {
+    DDCOLORCONTROL controls;
+    if (auto result = QueryOverlayControls(controls); result && SUCCEEDED(*result)) saved_controls_ = controls;
 }
 
 void TColorControl::ApplyColorControls() {
-    if (!GraphUsable()) return;
     auto pin = LocateMixerPin();
     if (!pin) return;
     DDCOLORCONTROL controls = EmptyControls();
@@ -104,37 +125,15 @@ void TColorControl::ApplyColorControls() {
 }
 
 void TColorControl::ReadColorControls() {
-    if (!GraphUsable()) return;
-    auto pin = LocateMixerPin();
-    if (!pin) return;
-    DDCOLORCONTROL controls = EmptyControls();
-    if (SUCCEEDED(pin->GetOverlaySurfaceColorControls(&controls))) {
-        brightness_ = controls.lBrightness;
-        contrast_ = controls.lContrast;
-        hue_ = controls.lHue;
-        saturation_ = controls.lSaturation;
-        sharpness_ = controls.lSharpness;
-        gamma_ = controls.lGamma;
-        color_enable_ = controls.lColorEnable != 0;
-    } else {
-        brightness_ = 750;
-        contrast_ = 10000;
-        hue_ = 0;
-        saturation_ = 10000;
-        sharpness_ = 5;
-        gamma_ = 1;
-        color_enable_ = true;
-    }
+    DDCOLORCONTROL controls;
+    const auto result = QueryOverlayControls(controls);
+    if (!result) return;
+    // A driver that refuses the read leaves us the defaults, not stale values.
+    LoadFrom(SUCCEEDED(*result) ? controls : DefaultControls());
 }
 
 void TColorControl::RestoreOverlayControls() {
-    brightness_ = saved_controls_.lBrightness;
-    contrast_ = saved_controls_.lContrast;
-    hue_ = saved_controls_.lHue;
-    saturation_ = saved_controls_.lSaturation;
-    sharpness_ = saved_controls_.lSharpness;
-    gamma_ = saved_controls_.lGamma;
-    color_enable_ = saved_controls_.lColorEnable != 0;
+    LoadFrom(saved_controls_);
     ApplyColorControls();
 }
 

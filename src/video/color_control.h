@@ -8,6 +8,8 @@
 #include <ddraw.h>
 #include "win/dshow.h"
 
+#include <optional>
+
 #include "media/filter_graph.h"
 #include "win/com_ptr.h"
 #include "win/overlay_declarations.h"
@@ -66,7 +68,11 @@ public:
 
 private:
     bool GraphUsable() const noexcept;
+    // The first input pin of the graph's last Overlay Mixer; empty when the graph is not usable.
     win::com_ptr<win::IMixerPinConfig2> LocateMixerPin() const;
+    // Nothing when there is no one to ask; otherwise the driver's answer, with `controls` filled.
+    std::optional<HRESULT> QueryOverlayControls(DDCOLORCONTROL& controls) const;
+    void LoadFrom(const DDCOLORCONTROL& controls) noexcept;
 
     IColorControlOwner& owner_;
     LONG brightness_ = 750;
