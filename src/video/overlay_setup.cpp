@@ -84,11 +84,18 @@ private:
         }
 
         if (FAILED(hr = win::CreateObject(CLSID_OverlayMixer, w_.overlay_mixer_))) return hr;
-        if (FAILED(hr = builder_->AddFilter(w_.overlay_mixer_.get(), L"Overlay Mixer"))) return hr;
+        if (FAILED(hr = builder_->AddFilter(w_.overlay_mixer_.get(), L"Overlay Mixer"))) {
+            // A mixer that never joined the graph is not ours to hold on to.
+            w_.overlay_mixer_.reset();
+            return hr;
+        }
         if (!w_.active_renderer_) return E_FAIL;
         if (FAILED(hr = FirstPin(w_.active_renderer_.get(), renderer_in_))) return hr;
         PIN_DIRECTION direction{};
-        if (FAILED(hr = renderer_in_->QueryDirection(&direction)) || direction != PINDIR_INPUT) return hr;
+        if (FAILED(hr = renderer_in_->QueryDirection(&direction))) return hr;
+        // A renderer whose first pin is not its input cannot be fed: nothing was set up, so this
+        // is no success.
+        if (direction != PINDIR_INPUT) return E_FAIL;
 
         if (FAILED(hr = vmr_ ? VmrPath() : DirectPath())) return Undo(hr);
         if (FAILED(hr = MixerToRenderer())) return Undo(hr);
@@ -249,6 +256,9 @@ private:
             }
         }
         if (line21_decoder_) w_.filter_graph_->Graph()->RemoveFilter(line21_decoder_.get());
+        // Nothing of the mixer stays with us: not its exclusive-mode interface, not our callback.
+        w_.excl_mode_video_.reset();
+        w_.DropOverlayCallback();
         if (HRESULT hr = builder_->RemoveFilter(w_.overlay_mixer_.get()); FAILED(hr)) return hr;
         w_.overlay_mixer_.reset();
         if (vmr_) {

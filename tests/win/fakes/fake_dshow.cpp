@@ -37,6 +37,10 @@ std::string GuidName(REFGUID guid) {
         {CLSID_FilterGraph, "CLSID_FilterGraph"},
         {CLSID_CaptureGraphBuilder2, "CLSID_CaptureGraphBuilder2"},
         {CLSID_DvdGraphBuilder, "CLSID_DvdGraphBuilder"},
+        {CLSID_VideoRenderer, "CLSID_VideoRenderer"},
+        {CLSID_OverlayMixer, "CLSID_OverlayMixer"},
+        {CLSID_Line21Decoder, "CLSID_Line21Decoder"},
+        {__uuidof(IBaseFilter), "IBaseFilter"},
         {__uuidof(IUnknown), "IUnknown"},
         {__uuidof(IFilterGraph), "IFilterGraph"},
         {__uuidof(IGraphBuilder), "IGraphBuilder"},
@@ -60,6 +64,10 @@ HRESULT FakeComObject::Unexpected(const char* method) const {
 }
 
 void ExpectOnlyOwnerReferences(std::initializer_list<const FakeComObject*> objects) {
+    ExpectOnlyOwnerReferences(std::vector<const FakeComObject*>(objects));
+}
+
+void ExpectOnlyOwnerReferences(const std::vector<const FakeComObject*>& objects) {
     for (const FakeComObject* object : objects)
         EXPECT_EQ(object->RefCount(), 1) << object->Label() << " is not back to the test's one reference";
     EXPECT_EQ(FakeEnumPins::Live(), 0) << "a pin enumerator was never released";

@@ -58,6 +58,8 @@ private:
 // Every object is back to the test's one reference, and no enumerator the fakes handed out
 // is still alive.
 void ExpectOnlyOwnerReferences(std::initializer_list<const FakeComObject*> objects);
+// The same for a list built at run time (a fake whose pins grow, say).
+void ExpectOnlyOwnerReferences(const std::vector<const FakeComObject*>& objects);
 
 }  // namespace wallcine::test
 

@@ -76,7 +76,7 @@ HRESULT FakePin::QueryPinInfo(PIN_INFO* info) {
 
 HRESULT FakePin::QueryDirection(PIN_DIRECTION* direction) {
     if (!direction) return E_POINTER;
-    *direction = direction_;
+    *direction = direction_override.value_or(direction_);
     return S_OK;
 }
 
@@ -100,6 +100,13 @@ HRESULT FakeFilter::QueryInterface(REFIID iid, void** object) {
     // No property pages, no dialogs, no seeking: callers must cope with E_NOINTERFACE.
     *object = nullptr;
     return E_NOINTERFACE;
+}
+
+HRESULT FakeFilter::GetClassID(CLSID* clsid) {
+    if (!class_id) return Unexpected("GetClassID");
+    if (!clsid) return E_POINTER;
+    *clsid = *class_id;
+    return S_OK;
 }
 
 HRESULT FakeFilter::EnumPins(IEnumPins** out) {

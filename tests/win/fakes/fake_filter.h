@@ -3,6 +3,8 @@
 //    (each pin holds a reference on its peer, as DirectShow pins do), Disconnect undoes this
 //    side only. A test builds a topology with ConnectPins(out, in).
 //  - FakeFilter lists its pins in construction order and remembers the graph and name it joined.
+//    It reports a class id only when the test gave it one. Richer fakes (renderers, the overlay
+//    mixer) derive from FakePin and FakeFilter and add their interfaces.
 //  - Enumerators are heap objects owned by whoever asked for them; they hold a reference on
 //    every item, and a live count lets a test see one that was never released.
 #pragma once
@@ -11,6 +13,7 @@
 #include <strmif.h>
 #include <vfwmsgs.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,11 +89,13 @@ using FakeEnumFilters = FakeEnumerator<IEnumFilters, IBaseFilter>;
 
 class FakeFilter;
 
-class FakePin final : public IPin, public FakeComObject {
+class FakePin : public IPin, public FakeComObject {
 public:
     // Appends itself to `owner`'s pins; declare pins after their filter so they go first.
     FakePin(FakeFilter& owner, std::wstring name, PIN_DIRECTION direction);
 
+    // Knob: the direction QueryDirection reports instead of the pin's own.
+    std::optional<PIN_DIRECTION> direction_override;
     // Knob: a failure Disconnect returns instead of doing anything.
     HRESULT disconnect_failure = S_OK;
 
@@ -132,7 +137,7 @@ private:
 // pins refuse.
 void ConnectPins(FakePin& output, FakePin& input);
 
-class FakeFilter final : public IBaseFilter, public FakeComObject {
+class FakeFilter : public IBaseFilter, public FakeComObject {
 public:
     // `trace` (optional) receives the Disconnect calls of the filter's pins.
     explicit FakeFilter(std::wstring name, Trace* trace = nullptr);
@@ -145,11 +150,13 @@ public:
     // What the last JoinFilterGraph gave (a graph holds no reference from its filters).
     IFilterGraph* joined_graph = nullptr;
     std::wstring joined_name;
+    // Knob: the class id GetClassID reports; without one, GetClassID is an unexpected call.
+    std::optional<CLSID> class_id;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     WALLCINE_FAKE_REFCOUNT
 
-    HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return Unexpected("GetClassID"); }
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
     HRESULT STDMETHODCALLTYPE Stop() override { return Unexpected("IMediaFilter::Stop"); }
     HRESULT STDMETHODCALLTYPE Pause() override { return Unexpected("IMediaFilter::Pause"); }
     HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return Unexpected("IMediaFilter::Run"); }

@@ -71,6 +71,7 @@ HRESULT FakeFilterGraph::QueryInterface(REFIID iid, void** object) {
 HRESULT FakeFilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
     trace_.push_back("graph.AddFilter " + Narrow(name));
     if (!filter) return E_POINTER;
+    if (FAILED(add_filter_result)) return add_filter_result;
     entries_.push_back({filter, name ? name : L""});
     filter->AddRef();
     return filter->JoinFilterGraph(this, name);
@@ -106,6 +107,35 @@ HRESULT FakeFilterGraph::FindFilterByName(LPCWSTR name, IBaseFilter** out) {
         }
     }
     return VFW_E_NOT_FOUND;
+}
+
+namespace {
+
+// "<filter name in the graph>.<pin name>" of a pin, for the trace.
+std::string PinName(IPin* pin) {
+    if (!pin) return "(null)";
+    PIN_INFO info{};
+    if (FAILED(pin->QueryPinInfo(&info))) return "(pin)";
+    std::string filter = "(no filter)";
+    if (info.pFilter) {
+        FILTER_INFO filter_info{};
+        if (SUCCEEDED(info.pFilter->QueryFilterInfo(&filter_info))) {
+            filter = Narrow(filter_info.achName);
+            if (filter_info.pGraph) filter_info.pGraph->Release();
+        }
+        info.pFilter->Release();
+    }
+    return filter + "." + Narrow(info.achName);
+}
+
+}  // namespace
+
+HRESULT FakeFilterGraph::Connect(IPin* output, IPin* input) {
+    const int call = ++connect_calls;
+    trace_.push_back("graph.Connect " + PinName(output) + " -> " + PinName(input));
+    if (!output || !input) return E_POINTER;
+    if (const auto failure = connect_failures.find(call); failure != connect_failures.end()) return failure->second;
+    return output->Connect(input, nullptr);
 }
 
 HRESULT FakeFilterGraph::RenderFile(LPCWSTR file_name, LPCWSTR play_list) {
@@ -254,6 +284,26 @@ HRESULT FakeDvdGraphBuilder::GetDvdInterface(REFIID iid, void** out) {
 
 // --- FakeObjectFactory --------------------------------------------------------------------
 
+FakeObjectFactory::Provided* FakeObjectFactory::Find(REFCLSID clsid) {
+    for (Provided& entry : provided_)
+        if (IsEqualGUID(entry.clsid, clsid)) return &entry;
+    return nullptr;
+}
+
+void FakeObjectFactory::Provide(REFCLSID clsid, IUnknown* object) {
+    if (Provided* entry = Find(clsid))
+        *entry = {clsid, object, S_OK};
+    else
+        provided_.push_back({clsid, object, S_OK});
+}
+
+void FakeObjectFactory::Refuse(REFCLSID clsid, HRESULT failure) {
+    if (Provided* entry = Find(clsid))
+        entry->failure = failure;
+    else
+        provided_.push_back({clsid, nullptr, failure});
+}
+
 HRESULT FakeObjectFactory::CreateInstance(REFCLSID clsid, REFIID iid, void** object) {
     trace_.push_back("factory.CreateInstance " + GuidName(clsid) + " " + GuidName(iid));
     if (!object) return E_POINTER;
@@ -266,6 +316,10 @@ HRESULT FakeObjectFactory::CreateInstance(REFCLSID clsid, REFIID iid, void** obj
     }
     if (IsEqualGUID(clsid, CLSID_DvdGraphBuilder) && dvd_builder) {
         return FAILED(dvd_result) ? dvd_result : dvd_builder->QueryInterface(iid, object);
+    }
+    if (Provided* entry = Find(clsid)) {
+        if (FAILED(entry->failure)) return entry->failure;
+        if (entry->object) return entry->object->QueryInterface(iid, object);
     }
     ADD_FAILURE() << "unexpected object creation: " << GuidName(clsid);
     return REGDB_E_CLASSNOTREG;

@@ -15,6 +15,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,13 @@ public:
     HRESULT stop_result = S_OK;
     HRESULT render_result = S_OK;
     HRESULT remove_filter_result = S_OK;  // a failure leaves the filter in the graph
+    HRESULT add_filter_result = S_OK;     // a failure leaves the filter out of the graph
     HRESULT put_volume_result = S_OK;
     // Runs inside RenderFile before it returns render_result: add filters, connect pins.
     std::function<void(FakeFilterGraph& graph, const std::wstring& file_name)> on_render;
+    // IGraphBuilder::Connect joins the two pins directly, as intelligent connect does when
+    // they agree; the n-th call (counting from 1) returns connect_failures[n] instead.
+    std::map<int, HRESULT> connect_failures;
     // Which of the graph's optional interfaces QueryInterface answers.
     bool has_media_control = true;
     bool has_media_event = true;
@@ -63,6 +68,7 @@ public:
     LONG_PTR notify_instance = 0;
     LONG notify_flags = 0;
     std::vector<Event> freed_events;
+    int connect_calls = 0;
 
     // The identity (IUnknown) of the graph, which is also its IFilterGraph2.
     IFilterGraph2* Graph() noexcept { return this; }
@@ -88,7 +94,8 @@ public:
     HRESULT STDMETHODCALLTYPE Reconnect(IPin*) override { return Unexpected("Reconnect"); }
     HRESULT STDMETHODCALLTYPE Disconnect(IPin*) override { return Unexpected("IFilterGraph::Disconnect"); }
     HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return Unexpected("SetDefaultSyncSource"); }
-    HRESULT STDMETHODCALLTYPE Connect(IPin*, IPin*) override { return Unexpected("IGraphBuilder::Connect"); }
+    // Records "graph.Connect <filter>.<pin> -> <filter>.<pin>" with the names in the graph.
+    HRESULT STDMETHODCALLTYPE Connect(IPin* output, IPin* input) override;
     HRESULT STDMETHODCALLTYPE Render(IPin*) override { return Unexpected("Render"); }
     HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR file_name, LPCWSTR play_list) override;
     HRESULT STDMETHODCALLTYPE AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter**) override {
@@ -259,12 +266,25 @@ public:
     HRESULT capture_result = S_OK;
     HRESULT dvd_result = S_OK;
 
+    // Further classes it hands out (renderers, the overlay mixer, decoders): `object` answers
+    // the query; after Refuse, creation returns `failure` instead.
+    void Provide(REFCLSID clsid, IUnknown* object);
+    void Refuse(REFCLSID clsid, HRESULT failure);
+
     // Records "factory.CreateInstance <class> <interface>".
     HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void** object) override;
 
 private:
+    struct Provided {
+        CLSID clsid;
+        IUnknown* object;
+        HRESULT failure;
+    };
+    Provided* Find(REFCLSID clsid);
+
     Trace& trace_;
     FakeFilterGraph& graph_;
+    std::vector<Provided> provided_;
 };
 
 }  // namespace wallcine::test
