@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/desktop_services_recorder.h"
+#include "fakes/test_windows.h"
 #include "video/video_window.h"
 #include "win/unique_handle.h"
 
@@ -40,19 +41,7 @@ protected:
         return matching;
     }
 
-    // One parent form for the whole suite, as the main window is one for the whole program.
-    static HWND Parent() {
-        static HWND parent = [] {
-            WNDCLASSA parent_class{};
-            parent_class.lpfnWndProc = ::DefWindowProcA;
-            parent_class.hInstance = ::GetModuleHandleA(nullptr);
-            parent_class.lpszClassName = "WallcineTestParent";
-            ::RegisterClassA(&parent_class);
-            return ::CreateWindowExA(0, "WallcineTestParent", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                                     nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        }();
-        return parent;
-    }
+    static HWND Parent() { return test::SuiteParentWindow(); }
 
     DesktopServicesRecorder services_;
     win::ScopedDesktopServices use_recorder_{services_};

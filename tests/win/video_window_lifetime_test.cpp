@@ -2,6 +2,7 @@
 // other forgets it, so no call ever reaches a destroyed component.
 #include <gtest/gtest.h>
 
+#include "fakes/test_windows.h"
 #include "media/filter_graph.h"
 #include "video/video_window.h"
 #include "win/idle_handlers.h"
@@ -9,22 +10,9 @@
 namespace wallcine::video {
 namespace {
 
-HWND LifetimeParent() {
-    static HWND parent = [] {
-        WNDCLASSA parent_class{};
-        parent_class.lpfnWndProc = ::DefWindowProcA;
-        parent_class.hInstance = ::GetModuleHandleA(nullptr);
-        parent_class.lpszClassName = "WallcineLifetimeParent";
-        ::RegisterClassA(&parent_class);
-        return ::CreateWindowExA(0, "WallcineLifetimeParent", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                                 nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    }();
-    return parent;
-}
-
 TEST(VideoWindowLifetime, AGraphDestroyedFirstIsForgotten) {
     auto graph = std::make_unique<media::TFilterGraph>();
-    TDSVideoWindowEx2 window(LifetimeParent(), "Video_Window");
+    TDSVideoWindowEx2 window(test::SuiteParentWindow(), "Video_Window");
     window.SetFilterGraph(graph.get());
     ASSERT_EQ(window.FilterGraph(), graph.get());
     graph.reset();
@@ -39,7 +27,7 @@ TEST(VideoWindowLifetime, AWindowDestroyedFirstLeavesItsGraphAndTheIdleLoop) {
     media::TFilterGraph graph;
     bool cursor_event = false;
     {
-        TDSVideoWindowEx2 window(LifetimeParent(), "Video_Window");
+        TDSVideoWindowEx2 window(test::SuiteParentWindow(), "Video_Window");
         window.SetFilterGraph(&graph);
         window.OnCursorShowHide = [&](TDSVideoWindowEx2&, bool) { cursor_event = true; };
     }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fakes/test_windows.h"
 #include "media/filter_graph.h"
 #include "video/video_window.h"
 #include "win/dshow.h"
@@ -30,22 +31,6 @@ bool PumpUntil(Predicate done, DWORD timeout_ms) {
     return true;
 }
 
-HWND SuiteParent() {
-    // One visible parent for the whole suite, like the program's one main window.
-    static HWND parent = [] {
-        WNDCLASSA parent_class{};
-        parent_class.lpfnWndProc = ::DefWindowProcA;
-        parent_class.hInstance = ::GetModuleHandleA(nullptr);
-        parent_class.lpszClassName = "WallcineWineTestParent";
-        ::RegisterClassA(&parent_class);
-        HWND window = ::CreateWindowExA(0, "WallcineWineTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                        0, 0, 500, 400, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ::ShowWindow(window, SW_SHOWNOACTIVATE);
-        return window;
-    }();
-    return parent;
-}
-
 // The renderer's window among the parent's children: captioned with the component's name, of
 // the renderer's own class (not the component's).
 HWND RendererWindowUnder(HWND parent, const char* caption) {
@@ -66,7 +51,7 @@ protected:
         ASSERT_TRUE(media && *media) << "WALLCINE_MEDIA is not set (ctest sets it to the clip folder)";
         clip_ = std::wstring(media) + L"/clip.avi";
         graph_ = std::make_unique<media::TFilterGraph>();
-        window_ = std::make_unique<TDSVideoWindowEx2>(SuiteParent(), "Video_Window");
+        window_ = std::make_unique<TDSVideoWindowEx2>(test::SuiteParentWindow(), "Video_Window");
         window_->SetBounds(20, 30, 320, 240);
         window_->SetFilterGraph(graph_.get());
     }
@@ -117,11 +102,11 @@ TEST_F(VideoWindowOnWine, PlaysThroughItsOwnRendererWhenTheOverlayCannotBeSetUp)
     // The renderer's window sits where the component is, shown, outside desktop mode.
     IVideoWindow* video = window_->VideoWindow();
     ASSERT_NE(video, nullptr);
-    HWND renderer_window = RendererWindowUnder(SuiteParent(), "Video_Window");
+    HWND renderer_window = RendererWindowUnder(test::SuiteParentWindow(), "Video_Window");
     ASSERT_NE(renderer_window, nullptr) << "no renderer window captioned with the component's name";
     RECT placed{};
     ::GetWindowRect(renderer_window, &placed);
-    ::MapWindowPoints(HWND_DESKTOP, SuiteParent(), reinterpret_cast<POINT*>(&placed), 2);
+    ::MapWindowPoints(HWND_DESKTOP, test::SuiteParentWindow(), reinterpret_cast<POINT*>(&placed), 2);
     const RECT bounds = window_->Bounds();
     EXPECT_EQ(placed.left, bounds.left);
     EXPECT_EQ(placed.top, bounds.top);
@@ -133,7 +118,7 @@ TEST_F(VideoWindowOnWine, PlaysThroughItsOwnRendererWhenTheOverlayCannotBeSetUp)
     EXPECT_EQ(visible, OATRUE);
     OAHWND owner = 0;
     EXPECT_EQ(video->get_Owner(&owner), S_OK);
-    EXPECT_EQ(reinterpret_cast<HWND>(owner), SuiteParent());
+    EXPECT_EQ(reinterpret_cast<HWND>(owner), test::SuiteParentWindow());
 }
 
 TEST_F(VideoWindowOnWine, ResetAndReactivateLeaveOnlyAFreshRendererInTheGraph) {

@@ -345,28 +345,6 @@ HRESULT FakeOverlayMixer::ReportSize(DWORD width, DWORD height, DWORD aspect_wid
 
 // --- The shared set-up --------------------------------------------------------------------------
 
-HWND SuiteParentWindow() {
-    static HWND parent = [] {
-        WNDCLASSA parent_class{};
-        parent_class.lpfnWndProc = ::DefWindowProcA;
-        parent_class.hInstance = ::GetModuleHandleA(nullptr);
-        parent_class.lpszClassName = "WallcineOverlayTestParent";
-        ::RegisterClassA(&parent_class);
-        HWND window = ::CreateWindowExA(0, "WallcineOverlayTestParent", "parent", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640,
-                                        480, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ::ShowWindow(window, SW_SHOWNOACTIVATE);
-        return window;
-    }();
-    return parent;
-}
-
-void PumpMessages() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-}
 
 OverlayRig::OverlayRig() {
     factory.Provide(CLSID_VideoRenderer, static_cast<IBaseFilter*>(&renderer));

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "fakes/fake_dshow.h"
+#include "fakes/test_windows.h"
 #include "fakes/fake_filter.h"
 #include "fakes/fake_graph.h"
 #include "media/filter_graph.h"
@@ -345,12 +346,6 @@ private:
 
 // --- The shared set-up -------------------------------------------------------------------------
 
-// One visible parent for every video window of the suite, as the program has one main window
-// (Wine 8 may kill the process when a top-level parent that held a reparented child goes away
-// and new windows follow, so it is never destroyed).
-HWND SuiteParentWindow();
-// Dispatches every message waiting for this thread.
-void PumpMessages();
 
 // Every connected pin with its peer, by label, for comparing whole topologies (a mixer input
 // that appeared and stayed free does not count as a change).
