@@ -1,5 +1,7 @@
 #include "timer/multimedia_timer.h"
 
+#include "win/show_exception.h"
+
 namespace wallcine {
 
 namespace {
@@ -45,7 +47,12 @@ void TMultimediaTimer::TimerTick() {
 }
 
 void CALLBACK TMultimediaTimer::TimerCallback(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    reinterpret_cast<TMultimediaTimer*>(user)->TimerTick();
+    // Nothing may unwind into winmm's thread: a failing handler is reported like any other error.
+    try {
+        reinterpret_cast<TMultimediaTimer*>(user)->TimerTick();
+    } catch (...) {
+        win::ShowCurrentException();
+    }
 }
 
 void TMultimediaTimer::StartTimer() {

@@ -2,8 +2,8 @@
 // own timer thread. Ticks of one timer never overlap, and once the timer has been stopped
 // (Enabled := false, a restart, destruction) no further tick begins: the event is created with
 // TIME_KILL_SYNCHRONOUS, so timeKillEvent waits for a running tick unless it is called from
-// inside that tick. OnTimer must not let an exception escape and must never SendMessage to a
-// thread that may be stopping this timer (that would deadlock); post instead.
+// inside that tick. An exception from OnTimer is reported, never let into winmm's thread. OnTimer
+// must never SendMessage to a thread that may be stopping this timer (that would deadlock); post.
 #pragma once
 
 #include <windows.h>

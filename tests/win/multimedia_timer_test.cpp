@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "fakes/desktop_services_recorder.h"
 #include "fakes/fake_winmm.h"
 #include "timer/multimedia_timer.h"
 
@@ -137,6 +138,19 @@ TEST(MultimediaTimer, TicksCallOnTimerWithTheTimerAsSender) {
     winmm.Tick(timer.TimerID());
     winmm.Tick(timer.TimerID());
     EXPECT_EQ(ticks, 2);
+    timer.SetEnabled(false);
+}
+
+TEST(MultimediaTimer, AFailingHandlerIsReportedAndNeverUnwindsIntoWinmm) {
+    FakeWinmm winmm;
+    test::DesktopServicesRecorder services;
+    win::ScopedDesktopServices use_recorder(services);
+    TMultimediaTimer timer(winmm.Api());
+    timer.SetOnTimer([](TMultimediaTimer&) { throw std::runtime_error("tick failed"); });
+    timer.SetEnabled(true);
+    winmm.Tick(timer.TimerID());  // returns normally
+    EXPECT_EQ(services.calls, (Calls{"MessageBoxA null [tick failed] [Wallcine] 16"}));
+    EXPECT_TRUE(timer.Enabled());
     timer.SetEnabled(false);
 }
 
