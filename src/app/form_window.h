@@ -1,7 +1,6 @@
 // FormWindow: the base of Wallcine's four top-level windows. It registers each window class
 // under its form's class name (TForm1..TForm4, so tools and tests can find the windows), binds
-// the C++ object to its window at WM_NCCREATE, and forwards messages to HandleMessage. No
-// exception leaves the window procedure: errors go to the application's error report.
+// the C++ object to its window (win/window_binding.h) and forwards messages to HandleMessage.
 #pragma once
 
 #include <windows.h>
@@ -39,8 +38,6 @@ protected:
     LRESULT DefaultHandling(UINT message, WPARAM wparam, LPARAM lparam) noexcept;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
     win::unique_hwnd window_;
 };
 

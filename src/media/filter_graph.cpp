@@ -10,22 +10,13 @@
 #include "media/directshow_error.h"
 #include "media/graph_utilities.h"
 #include "win/object_factory.h"
+#include "win/window_binding.h"
 
 namespace wallcine::media {
 
 namespace {
 
 constexpr char kNotificationClass[] = "WallcineGraphNotification";
-
-void RegisterNotificationClass(WNDPROC procedure) {
-    WNDCLASSEXA existing{sizeof existing};
-    if (::GetClassInfoExA(::GetModuleHandleA(nullptr), kNotificationClass, &existing)) return;
-    WNDCLASSEXA window_class{sizeof window_class};
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = ::GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kNotificationClass;
-    if (!::RegisterClassExA(&window_class)) throw std::runtime_error("Cannot register the graph notification window");
-}
 
 template <class Client>
 void RemoveFirst(std::vector<win::com_ptr<Client>>& clients, Client* client) {
@@ -36,12 +27,16 @@ void RemoveFirst(std::vector<win::com_ptr<Client>>& clients, Client* client) {
 }  // namespace
 
 TFilterGraph::TFilterGraph() {
-    RegisterNotificationClass(&NotificationWndProc);
+    WNDCLASSEXA window_class{sizeof window_class};
+    window_class.lpfnWndProc =
+        &win::BoundWindowProc<TFilterGraph, &TFilterGraph::notification_window_, &TFilterGraph::NotificationMessage>;
+    window_class.hInstance = ::GetModuleHandleA(nullptr);
+    window_class.lpszClassName = kNotificationClass;
+    win::RegisterWindowClassOnce(window_class);
     // A message-only window: it only receives the graph's posted notifications.
-    notification_window_.reset(::CreateWindowExA(0, kNotificationClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                                 ::GetModuleHandleA(nullptr), nullptr));
-    if (!notification_window_) throw std::runtime_error("Cannot create the graph notification window");
-    ::SetWindowLongPtrA(notification_window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (!::CreateWindowExA(0, kNotificationClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleA(nullptr),
+                           this))
+        throw std::runtime_error("Cannot create the graph notification window");
 }
 
 TFilterGraph::~TFilterGraph() {
@@ -50,7 +45,7 @@ TFilterGraph::~TFilterGraph() {
     } catch (...) {
         // A client failing while the graph goes away must not stop the teardown.
     }
-    ::SetWindowLongPtrA(notification_window_.get(), GWLP_USERDATA, 0);
+    win::Unbind(notification_window_.get());
     notification_window_.reset();
     // A copy: a listener may remove itself while it is told.
     const auto listeners = free_listeners_;

@@ -104,7 +104,7 @@ private:
     void DispatchByCode(LONG event_code, LONG_PTR param1, LONG_PTR param2);
     void DispatchDvdByCode(LONG event_code, LONG_PTR param1, LONG_PTR param2);
     void DispatchDvdStreamChange(LONG event_code, LONG stream, const TOnDVDStreamChange& handler);
-    static LRESULT CALLBACK NotificationWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT NotificationMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
     bool active_ = false;
     bool auto_create_ = false;

@@ -8,7 +8,6 @@
 
 #include "core/dvd_time_code.h"
 #include "media/directshow_error.h"
-#include "win/show_exception.h"
 
 // Sound-device error codes, which MinGW's evcode.h leaves out.
 #ifndef EC_SNDDEV_IN_ERROR
@@ -20,15 +19,11 @@
 
 namespace wallcine::media {
 
-LRESULT CALLBACK TFilterGraph::NotificationWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != WM_GRAPHNOTIFY) return ::DefWindowProcA(window, message, wparam, lparam);
-    if (auto* self = reinterpret_cast<TFilterGraph*>(::GetWindowLongPtrA(window, GWLP_USERDATA))) {
-        try {
-            self->PumpGraphEvents();
-        } catch (...) {
-            win::ShowCurrentException();
-        }
-    }
+// The graph's notification message drains its event queue; an error raised there is reported by
+// the window binding, and the events still queued wait for the next message.
+LRESULT TFilterGraph::NotificationMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_GRAPHNOTIFY) return ::DefWindowProcA(notification_window_.get(), message, wparam, lparam);
+    PumpGraphEvents();
     return 0;
 }
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "win/show_exception.h"
+#include "win/window_binding.h"
 
 namespace wallcine::video {
 
@@ -12,19 +12,20 @@ constexpr char kDesktopFormClass[] = "TDesktopForm";
 
 DesktopForm::DesktopForm(COLORREF color, std::function<bool()> can_close)
     : can_close_(std::move(can_close)), background_(::CreateSolidBrush(color)) {
-    WNDCLASSEXA existing{sizeof existing};
-    if (!::GetClassInfoExA(::GetModuleHandleA(nullptr), kDesktopFormClass, &existing)) {
-        WNDCLASSEXA window_class{sizeof window_class};
-        window_class.lpfnWndProc = &WindowProc;
-        window_class.hInstance = ::GetModuleHandleA(nullptr);
-        window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-        window_class.lpszClassName = kDesktopFormClass;
-        if (!::RegisterClassExA(&window_class)) throw std::runtime_error("Cannot register the desktop form");
-    }
-    window_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kDesktopFormClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0,
-                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
-    if (!window_) throw std::runtime_error("Cannot create the desktop form");
-    ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    WNDCLASSEXA window_class{sizeof window_class};
+    window_class.lpfnWndProc = &win::BoundWindowProc<DesktopForm, &DesktopForm::window_, &DesktopForm::HandleMessage>;
+    window_class.hInstance = ::GetModuleHandleA(nullptr);
+    window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    window_class.lpszClassName = kDesktopFormClass;
+    win::RegisterWindowClassOnce(window_class);
+    if (!::CreateWindowExA(WS_EX_TOOLWINDOW, kDesktopFormClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
+                           nullptr, ::GetModuleHandleA(nullptr), this))
+        throw std::runtime_error("Cannot create the desktop form");
+}
+
+DesktopForm::~DesktopForm() {
+    win::Unbind(Handle());
+    window_.reset();
 }
 
 void DesktopForm::SetBounds(const RECT& bounds) {
@@ -36,26 +37,18 @@ void DesktopForm::Show() { ::ShowWindow(Handle(), SW_SHOWNOACTIVATE); }
 
 void DesktopForm::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
 
-LRESULT CALLBACK DesktopForm::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<DesktopForm*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self) {
-        try {
-            if (message == WM_CLOSE) {
-                if (self->can_close_ && self->can_close_()) ::ShowWindow(window, SW_HIDE);
-                return 0;
-            }
-            if (message == WM_ERASEBKGND) {
-                RECT client;
-                ::GetClientRect(window, &client);
-                ::FillRect(reinterpret_cast<HDC>(wparam), &client, self->background_.get());
-                return 1;
-            }
-        } catch (...) {
-            win::ShowCurrentException();
-            return 0;
-        }
+LRESULT DesktopForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_CLOSE) {
+        if (can_close_ && can_close_()) Hide();
+        return 0;
     }
-    return ::DefWindowProcA(window, message, wparam, lparam);
+    if (message == WM_ERASEBKGND) {
+        RECT client;
+        ::GetClientRect(Handle(), &client);
+        ::FillRect(reinterpret_cast<HDC>(wparam), &client, background_.get());
+        return 1;
+    }
+    return ::DefWindowProcA(Handle(), message, wparam, lparam);
 }
 
 }  // namespace wallcine::video

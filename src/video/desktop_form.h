@@ -15,13 +15,16 @@ class DesktopForm {
 public:
     // `can_close` is asked on every close request (WM_CLOSE); false keeps the form.
     DesktopForm(COLORREF color, std::function<bool()> can_close);
+    ~DesktopForm();
+    DesktopForm(const DesktopForm&) = delete;
+    DesktopForm& operator=(const DesktopForm&) = delete;
     HWND Handle() const noexcept { return window_.get(); }
     void SetBounds(const RECT& bounds);
     void Show();
     void Hide();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
     std::function<bool()> can_close_;
     win::unique_hbrush background_;

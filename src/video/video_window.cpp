@@ -13,6 +13,7 @@
 #include "video/desktop_form.h"
 #include "win/object_factory.h"
 #include "win/show_exception.h"
+#include "win/window_binding.h"
 
 namespace wallcine::video {
 
@@ -23,25 +24,20 @@ constexpr char kVideoWindowClass[] = "TDSVideoWindowEx2";
 constexpr UINT WM_COLORKEY_REPORTED = WM_APP + 0x21;
 constexpr UINT WM_VIDEOSIZE_REPORTED = WM_APP + 0x22;
 
-void RegisterVideoWindowClass(WNDPROC procedure) {
-    WNDCLASSEXA existing{sizeof existing};
-    if (::GetClassInfoExA(::GetModuleHandleA(nullptr), kVideoWindowClass, &existing)) return;
-    WNDCLASSEXA window_class{sizeof window_class};
-    window_class.style = CS_DBLCLKS;
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = ::GetModuleHandleA(nullptr);
-    window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    window_class.lpszClassName = kVideoWindowClass;
-    if (!::RegisterClassExA(&window_class)) throw std::runtime_error("Cannot register the video window class");
-}
-
 }  // namespace
 
 TDSVideoWindowEx2::TDSVideoWindowEx2(HWND parent, std::string name)
     : name_(std::move(name)),
       color_control_(std::make_unique<TColorControl>(*this)),
       caps_(std::make_unique<TDSVideoWindowEx2Caps>(*this)) {
-    RegisterVideoWindowClass(&WindowProc);
+    WNDCLASSEXA window_class{sizeof window_class};
+    window_class.style = CS_DBLCLKS;
+    window_class.lpfnWndProc =
+        &win::BoundWindowProc<TDSVideoWindowEx2, &TDSVideoWindowEx2::window_, &TDSVideoWindowEx2::WndProc>;
+    window_class.hInstance = ::GetModuleHandleA(nullptr);
+    window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    window_class.lpszClassName = kVideoWindowClass;
+    win::RegisterWindowClassOnce(window_class);
     cursor_ = ::LoadCursorA(nullptr, IDC_ARROW);
     // WM_NCCREATE binds the window to this object.
     if (!::CreateWindowExA(0, kVideoWindowClass, name_.c_str(),
@@ -75,7 +71,7 @@ TDSVideoWindowEx2::~TDSVideoWindowEx2() {
     active_renderer_.reset();
     renderer_filter_.reset();
     // Our window first: in desktop mode it is a child of the desktop form, which goes next.
-    if (Handle()) ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, 0);
+    win::Unbind(Handle());
     window_.reset();
     desktop_form_.reset();
 }
@@ -360,27 +356,6 @@ void TDSVideoWindowEx2::ColorKeyReported(COLORREF key) noexcept {
 void TDSVideoWindowEx2::VideoSizeReported() noexcept { ::PostMessageA(Handle(), WM_VIDEOSIZE_REPORTED, 0, 0); }
 
 // --- Messages --------------------------------------------------------------------------------
-
-LRESULT CALLBACK TDSVideoWindowEx2::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<TDSVideoWindowEx2*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        created->window_.reset(window);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* self = reinterpret_cast<TDSVideoWindowEx2*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self || self->Handle() != window) return ::DefWindowProcA(window, message, wparam, lparam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        (void)self->window_.release();
-        return ::DefWindowProcA(window, message, wparam, lparam);
-    }
-    try {
-        return self->WndProc(message, wparam, lparam);
-    } catch (...) {
-        win::ShowCurrentException();
-        return 0;
-    }
-}
 
 LRESULT TDSVideoWindowEx2::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {

@@ -146,7 +146,6 @@ private:
     friend class OverlaySetup;
 
     LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void Resize();
     void SetUpOverlayAndApply();
     void ReadoptRenderer();
