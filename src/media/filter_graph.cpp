@@ -230,10 +230,7 @@ void TFilterGraph::CloseLog() {
 bool TFilterGraph::OpenLog(const std::wstring& name) {
     log_stream_.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (log_stream_.get() == INVALID_HANDLE_VALUE) {
-        (void)log_stream_.release();
-        return false;
-    }
+    if (!log_stream_) return false;
     if (FAILED(graph_->SetLogFile(reinterpret_cast<DWORD_PTR>(log_stream_.get())))) {
         CloseLog();
         return false;

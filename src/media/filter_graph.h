@@ -118,7 +118,7 @@ private:
     bool graph_edit_ = false;
     DWORD rot_cookie_ = 0;
     std::wstring log_file_;
-    win::unique_handle_kernel log_stream_;
+    win::unique_hfile log_stream_;
     win::com_ptr<IFilterGraph2> graph_;
     win::com_ptr<ICaptureGraphBuilder2> capture_builder_;
     win::com_ptr<IDvdGraphBuilder> dvd_builder_;

@@ -12,6 +12,16 @@
 
 namespace wallcine::media {
 
+// A FILTER_INFO that releases the graph reference QueryFilterInfo put into it.
+struct ScopedFilterInfo : FILTER_INFO {
+    ScopedFilterInfo() noexcept : FILTER_INFO{} {}
+    ~ScopedFilterInfo() {
+        if (pGraph) pGraph->Release();
+    }
+    ScopedFilterInfo(const ScopedFilterInfo&) = delete;
+    ScopedFilterInfo& operator=(const ScopedFilterInfo&) = delete;
+};
+
 class TFilterList {
 public:
     // An empty list when `graph` is null.

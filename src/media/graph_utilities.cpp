@@ -5,7 +5,9 @@
 
 #include <cwchar>
 
+#include "media/filter_list.h"
 #include "win/com_ptr.h"
+#include "win/unique_handle.h"
 
 namespace wallcine::media {
 
@@ -42,20 +44,13 @@ HRESULT ShowPropertyPages(HWND parent, IBaseFilter* filter) {
     HRESULT hr = filter->QueryInterface(IID_ISpecifyPropertyPages, pages_source.put_void());
     if (hr != S_OK) return hr;
     CAUUID pages{};
-    if ((hr = pages_source->GetPages(&pages)) != S_OK) {
-        ::CoTaskMemFree(pages.pElems);
-        return hr;
-    }
-    FILTER_INFO info{};
-    hr = filter->QueryFilterInfo(&info);
-    if (hr == S_OK) {
-        IUnknown* object = filter;
-        hr = ::OleCreatePropertyFrame(parent, 0, 0, info.achName, 1, &object, pages.cElems, pages.pElems, 0, 0,
-                                      nullptr);
-    }
-    ::CoTaskMemFree(pages.pElems);
-    if (info.pGraph) info.pGraph->Release();
-    return hr;
+    hr = pages_source->GetPages(&pages);
+    const win::unique_cotaskmem page_array(pages.pElems);
+    if (hr != S_OK) return hr;
+    ScopedFilterInfo info;
+    if ((hr = filter->QueryFilterInfo(&info)) != S_OK) return hr;
+    IUnknown* object = filter;
+    return ::OleCreatePropertyFrame(parent, 0, 0, info.achName, 1, &object, pages.cElems, pages.pElems, 0, 0, nullptr);
 }
 
 HRESULT ShowCaptureDialog(HWND parent, IBaseFilter* filter, int dialog) {

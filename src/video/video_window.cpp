@@ -243,11 +243,11 @@ void TDSVideoWindowEx2::HandleControlEvent(media::TGraphControlEvent event, LONG
 
 void TDSVideoWindowEx2::ReadoptRenderer() {
     if (!renderer_filter_ || !filter_graph_ || !filter_graph_->Graph()) return;
-    FILTER_INFO info{};
-    renderer_filter_->QueryFilterInfo(&info);
-    const bool in_graph = info.pGraph != nullptr;
-    if (info.pGraph) info.pGraph->Release();
-    if (in_graph) return;
+    {
+        media::ScopedFilterInfo info;
+        renderer_filter_->QueryFilterInfo(&info);
+        if (info.pGraph) return;  // our own renderer is still in the graph
+    }
 
     const media::TFilterList filters(filter_graph_->Graph());
     for (int index = 0; index < filters.Count(); ++index) {
@@ -291,10 +291,7 @@ void TDSVideoWindowEx2::ApplyVideoWindow() {
     video_window_->put_WindowStyleEx(static_cast<LONG>(saved_ex_style_));
     video_window_->SetWindowPosition(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     const std::wstring caption = ProvideFilterName();
-    if (BSTR text = ::SysAllocString(caption.c_str())) {
-        video_window_->put_Caption(text);
-        ::SysFreeString(text);
-    }
+    if (const win::unique_bstr text(::SysAllocString(caption.c_str())); text) video_window_->put_Caption(text.get());
     video_window_->put_MessageDrain(reinterpret_cast<OAHWND>(Handle()));
     win::ProcessPendingMessages();
     video_window_->put_AutoShow(desktop_mode_ ? OAFALSE : OATRUE);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -58,6 +59,14 @@ inline void destroy_menu(HMENU h) noexcept { ::DestroyMenu(h); }
 inline void destroy_icon(HICON h) noexcept { ::DestroyIcon(h); }
 inline void close_key(HKEY h) noexcept { ::RegCloseKey(h); }
 inline void free_library(HMODULE h) noexcept { ::FreeLibrary(h); }
+inline void free_bstr(BSTR text) noexcept { ::SysFreeString(text); }
+inline void free_task_memory(void* memory) noexcept { ::CoTaskMemFree(memory); }
+// A file handle's "none" is INVALID_HANDLE_VALUE, not null.
+struct file {
+    using type = HANDLE;
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
 }  // namespace handle_traits
 
 using unique_handle_kernel = unique_handle<handle_traits::null_invalid<HANDLE, handle_traits::close_kernel_handle>>;
@@ -71,6 +80,10 @@ using unique_hmenu = unique_handle<handle_traits::null_invalid<HMENU, handle_tra
 using unique_hicon = unique_handle<handle_traits::null_invalid<HICON, handle_traits::destroy_icon>>;
 using unique_hkey = unique_handle<handle_traits::null_invalid<HKEY, handle_traits::close_key>>;
 using unique_hmodule = unique_handle<handle_traits::null_invalid<HMODULE, handle_traits::free_library>>;
+using unique_hfile = unique_handle<handle_traits::file>;
+using unique_bstr = unique_handle<handle_traits::null_invalid<BSTR, handle_traits::free_bstr>>;
+// Memory the callee allocated with the task allocator (CAUUID arrays, strings).
+using unique_cotaskmem = unique_handle<handle_traits::null_invalid<void*, handle_traits::free_task_memory>>;
 
 // A window's DC from GetDC/GetWindowDC: released against the window it came from.
 class unique_window_dc {
