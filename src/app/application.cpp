@@ -12,6 +12,7 @@
 #include "app/form3_playlist.h"
 #include "app/form4_active_filters.h"
 #include "app/overlay_patch.h"
+#include "app/playback_state.h"
 #include "win/desktop_services.h"
 #include "win/idle_handlers.h"
 
@@ -39,13 +40,6 @@ private:
     HRESULT result_;
 };
 
-template <class Form>
-std::unique_ptr<Form> CreateFormInto(Form*& reference) {
-    auto form = std::make_unique<Form>();
-    reference = form.get();
-    return form;
-}
-
 // Dispatches messages; when the queue runs dry, runs the idle handlers, then waits.
 int RunMessageLoop() {
     for (;;) {
@@ -70,29 +64,44 @@ std::string ExecutablePath() {
     }
 }
 
-int RunApplication(const std::string& exe_path) {
+ApplicationForms::ApplicationForms(const std::string& first_argument) {
+    form1_ = std::make_unique<TForm1>(first_argument);
+    Form1 = form1_.get();
+    if (form1_->HaltRequested()) return;
+    form2_ = std::make_unique<TForm2>();
+    Form2 = form2_.get();
+    form3_ = std::make_unique<TForm3>();
+    Form3 = form3_.get();
+    form4_ = std::make_unique<TForm4>();
+    Form4 = form4_.get();
+}
+
+ApplicationForms::~ApplicationForms() {
+    Form4 = nullptr;
+    form4_.reset();
+    Form3 = nullptr;
+    form3_.reset();
+    Form2 = nullptr;
+    form2_.reset();
+    Form1 = nullptr;
+    form1_.reset();
+    // The references the windows shared go with them.
+    ResetPlaybackState();
+}
+
+bool ApplicationForms::TerminateRequested() const noexcept { return form1_->TerminateRequested(); }
+
+int RunApplication(const std::string& exe_path, const std::string& first_argument) {
     OleScope ole;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 
     if (ApplyOverlayPatch(win::DesktopServices(), exe_path) == OverlayPatchOutcome::WrittenRestart) return 0;
 
-    int exit_code = 0;
-    {
-        // Each window is complete, its creation handler included, before the next is made;
-        // they are freed in reverse order when the loop has ended.
-        auto form1 = CreateFormInto(Form1);
-        auto form2 = CreateFormInto(Form2);
-        auto form3 = CreateFormInto(Form3);
-        auto form4 = CreateFormInto(Form4);
-        // The main window is never shown: the user reaches the program through the tray icon.
-        exit_code = RunMessageLoop();
-        Form4 = nullptr;
-        Form3 = nullptr;
-        Form2 = nullptr;
-        Form1 = nullptr;
-    }
-    return exit_code;
+    ApplicationForms forms(first_argument);
+    if (forms.Halted() || forms.TerminateRequested()) return 0;
+    // The main window is never shown: the user reaches the program through the tray icon.
+    return RunMessageLoop();
 }
 
 }  // namespace wallcine::app

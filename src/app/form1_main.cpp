@@ -1,22 +1,364 @@
 #include "app/form1_main.h"
 
+#include <exception>
+#include <utility>
+
+#include "app/application.h"
+#include "app/control_ids.h"
+#include "app/form2_playing_control.h"
+#include "app/form3_playlist.h"
+#include "app/form4_active_filters.h"
+#include "app/playback_state.h"
+#include "core/errors.h"
+#include "core/playlist_file.h"
+#include "core/time_text.h"
+#include "win/desktop_services.h"
+#include "win/show_exception.h"
+
 namespace wallcine::app {
 
-TForm1::TForm1() {
+namespace {
+
+constexpr char kOpenFilter[] =
+    "All video files|*.avi;*.mpg;*.mpeg;*.wmv;*.asf;*.mp4;*.mkv;*.wcl|mpeg files (*.mpg;*.mpeg)|*.mpg;*.mpeg|"
+    "window media files (*.wmv;*.asf)|*.wmv;*.asf|avi files (*.avi)|*.avi|mp4 files (*.mp4)|*.mp4|"
+    "mkv files (*.mkv)|*.mkv|Wallcine playlist (*.wcl)|*.wcl|all files (*.*)|*.*";
+constexpr char kPlaylistFilter[] = "Wallcine playlist (*.wcl)|*.wcl";
+constexpr char kTrayTip[] = "Wallcine";
+
+// The system's 8-bit code page to the wide path DirectShow takes.
+std::wstring WidePath(const std::string& path) {
+    if (path.empty()) return {};
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    return wide;
+}
+
+win::unique_hmenu CreateTrayMenu() {
+    win::unique_hmenu menu(::CreatePopupMenu());
+    if (!menu) throw Exception("Cannot create the tray menu.");
+    ::AppendMenuA(menu.get(), MF_STRING, kCmdLoadFile, "Load File");
+    ::AppendMenuA(menu.get(), MF_STRING, kCmdPlaylist, "Playlist");
+    ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(menu.get(), MF_STRING, kCmdPlayingControl, "Playing Control");
+    ::AppendMenuA(menu.get(), MF_STRING | MF_UNCHECKED, kCmdStretchMovie, "Stretch Movie");
+    ::AppendMenuA(menu.get(), MF_STRING, kCmdActiveFilters, "Active Filters");
+    ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(menu.get(), MF_STRING, kCmdExit, "Exit");
+    return menu;
+}
+
+}  // namespace
+
+TForm1::TForm1(std::string first_argument, const win::WinmmApi& winmm)
+    : mmtimer1(winmm), first_argument_(std::move(first_argument)) {
     // A hidden top-level window rather than a message-only one: it must hear broadcasts
     // (TaskbarCreated, WM_ENDSESSION, WM_SETTINGCHANGE).
     CreateForm({"TForm1", "Wallcine", WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT, CW_USEDEFAULT, 320, 240});
+
+    Video_Window = std::make_unique<video::TDSVideoWindowEx2>(Handle(), "Video_Window");
+    Video_Window->AlignToParentClient();
+    Video_Window->SetAspectRatio(video::rmLetterBox);
+    Video_Window->SetAutoHideCursor(0);
+    Video_Window->SetDigitalZoom(0);
+    Video_Window->SetFullScreenTopMost(true);
+    Video_Window->SetNoScreenSaver(false);
+    Video_Window->SetColor(video::clBlack);
+    auto& colors = Video_Window->ColorControl();
+    colors.SetBrightness(750);
+    colors.SetContrast(10000);
+    colors.SetHue(0);
+    colors.SetSaturation(10000);
+    colors.SetSharpness(5);
+    colors.SetGamma(1);
+    colors.SetColorEnable(true);
+    Video_Window->SetFilterGraph(&FilterGraph1);
+    FilterGraph1.SetGraphEdit(false);
+
+    mmtimer1.SetInterval(20);
+    mmtimer1.SetResolution(10);
+    // winmm's thread only asks the GUI thread for a tick; one request waits at a time.
+    mmtimer1.SetOnTimer([this](TMultimediaTimer&) {
+        if (!tick_pending_.exchange(true)) ::PostMessageA(Handle(), kWmSupervisionTick, 0, 0);
+    });
+
+    popup_menu_ = CreateTrayMenu();
+    OpenDialog1.Filter = kOpenFilter;
+    SaveDialog1.Filter = kPlaylistFilter;
+    SaveDialog1.DefaultExt = "wcl";
+    SaveDialog1.FileName = "Movies1.wcl";
+    taskbar_created_message_ = ::RegisterWindowMessageA("TaskbarCreated");
+
+    FormCreate();
 }
+
+TForm1::~TForm1() {
+    // Nothing may tick into a half-destroyed window.
+    mmtimer1.SetEnabled(false);
+    if (startup_timer_) ::KillTimer(Handle(), startup_timer_);
+}
+
+// --- Creation ------------------------------------------------------------------------------------
+
+void TForm1::FormCreate() {
+    try {
+        ChooseFirstItem();
+        if (halt_requested_) return;
+        StartPlaying();
+    } catch (const std::exception& error) {
+        FailStart(error.what());
+    } catch (...) {
+        FailStart("Unknown error.");
+    }
+}
+
+void TForm1::FailStart(const char* message) noexcept {
+    win::DesktopServices().MessageBoxA(nullptr, message, "Error", MB_ICONHAND | MB_SYSTEMMODAL);
+    try {
+        FilterGraph1.Stop();
+        FilterGraph1.ResetGraph();
+        FilterGraph1.SetActive(false);
+    } catch (...) {
+        // Tearing down a graph that failed to build: nothing more to undo.
+    }
+    RemoveTrayIcon();
+    terminate_requested_ = true;
+}
+
+void TForm1::ChooseFirstItem() {
+    if (first_argument_.empty()) {
+        if (!OpenDialog1.Execute(nullptr)) {
+            halt_requested_ = true;
+            return;
+        }
+        ChooseFromDialogSelection();
+        return;
+    }
+    OpenDialog1.Files.clear();
+    if (!IsPlaylistFile(first_argument_)) {
+        CurrentFile = first_argument_;
+        OpenDialog1.Files.push_back(first_argument_);
+        return;
+    }
+    const std::vector<std::string> entries = ReadPlaylistFile(first_argument_);
+    if (entries.empty()) throw EListError(0);
+    CurrentFile = entries.front();
+    OpenDialog1.Files = entries;
+}
+
+void TForm1::ChooseFromDialogSelection() {
+    // A selected playlist file stays one entry of the selection; its lines become rows later.
+    CurrentFile = IsPlaylistFile(OpenDialog1.FileName) ? FirstPlaylistEntry(OpenDialog1.FileName)
+                                                        : OpenDialog1.FileName;
+}
+
+void TForm1::StartPlaying() {
+    StartFreshGraph();
+    RenderCurrentFile();
+    FilterGraph1.Play();
+    AddTrayIcon();
+    startup_timer_ = ::SetTimer(Handle(), kStartupTimerId, 1000, nullptr);
+}
+
+// --- Steps shared by the commands that start an item ----------------------------------------------
+
+void TForm1::StartFreshGraph() {
+    FilterGraph1.ResetGraph();
+    FilterGraph1.SetActive(false);
+    FilterGraph1.SetActive(true);
+}
+
+void TForm1::RenderCurrentFile() {
+    MediaPosition.reset();
+    FilterGraph1.RenderFile(WidePath(CurrentFile));
+    IFilterGraph2* graph = FilterGraph1.Graph();
+    win::com_ptr<IMediaPosition> position;
+    if (!graph || FAILED(graph->QueryInterface(IID_IMediaPosition, position.put_void())) || !position)
+        throw Exception("Interface not supported");
+    MediaPosition = std::move(position);
+}
+
+void TForm1::SetPositionRange() {
+    ReadDuration();
+    Form2->TrackBar1.SetMax(ToSliderTenths(CurDuration));
+}
+
+void TForm1::RefreshActiveFilters() {
+    if (Form4) Form4->FormShow();
+}
+
+// --- Tray icon and menu ----------------------------------------------------------------------------
+
+void TForm1::AddTrayIcon() {
+    TrayIconData = {};
+    // The first version of the record: 88 bytes on 32-bit Windows, the same fields at the
+    // platform's pointer width on x64.
+    TrayIconData.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    TrayIconData.hWnd = Handle();
+    TrayIconData.uID = kTrayIconId;
+    TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    TrayIconData.uCallbackMessage = kWmTrayNotify;
+    TrayIconData.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    // A module without our icon (a test program) still gets a visible one.
+    if (!TrayIconData.hIcon) TrayIconData.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    lstrcpynA(TrayIconData.szTip, kTrayTip, sizeof TrayIconData.szTip);
+    win::DesktopServices().Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+    tray_icon_added_ = true;
+}
+
+void TForm1::RemoveTrayIcon() noexcept {
+    if (!tray_icon_added_) return;
+    win::DesktopServices().Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    tray_icon_added_ = false;
+}
+
+void TForm1::wmnotify(WPARAM wparam, LPARAM lparam) {
+    if (wparam != kTrayIconId) return;
+    if (lparam == WM_RBUTTONDOWN) {
+        ShowTrayMenu();
+    } else if (lparam == WM_LBUTTONDOWN) {
+        Form2->Show();
+    }
+}
+
+void TForm1::ShowTrayMenu() {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    // The menu closes when the user clicks elsewhere only if our window is in the foreground.
+    ::SetForegroundWindow(Handle());
+    ::TrackPopupMenu(popup_menu_.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
+    ::PostMessageA(Handle(), WM_NULL, 0, 0);
+}
+
+bool TForm1::StretchMovieChecked() const noexcept {
+    return (::GetMenuState(popup_menu_.get(), kCmdStretchMovie, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void TForm1::LoadFile1Click() {
+    if (!OpenDialog1.Execute(Handle())) return;
+    mmtimer1.SetEnabled(false);
+    SeekTo(CurDuration);
+    StartFreshGraph();
+    ChooseFromDialogSelection();
+    RenderCurrentFile();
+    FilterGraph1.Play();
+    FilterGraph1.SetVolume(VolumeLevel);
+    Form2->movielbl.SetCaption(TitleText(CurrentFile));
+    Form3->FormCreate();
+    SetPositionRange();
+    // A slider left beyond the new item's length may have seeked it to its end: start from the
+    // beginning, as play-next does.
+    SeekTo(0);
+    RefreshActiveFilters();
+    mmtimer1.SetEnabled(true);
+}
+
+void TForm1::Playlist1Click() { Form3->Show(); }
+
+void TForm1::About1Click() { Form2->Show(); }
+
+void TForm1::Filters1Click() { Form4->Show(); }
+
+void TForm1::StretchMovie1Click() {
+    const bool stretch = !StretchMovieChecked();
+    ::CheckMenuItem(popup_menu_.get(), kCmdStretchMovie, MF_BYCOMMAND | (stretch ? MF_CHECKED : MF_UNCHECKED));
+    Video_Window->SetAspectRatio(stretch ? video::rmStretched : video::rmLetterBox);
+}
+
+void TForm1::Exit1Click() {
+    mmtimer1.SetEnabled(false);
+    ::SendMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+// --- Closing ---------------------------------------------------------------------------------------
+
+void TForm1::FormClose() {
+    if (closed_) return;
+    closed_ = true;
+    // However the window closes (Exit, log-off, shutdown), no tick may touch the graph below.
+    mmtimer1.SetEnabled(false);
+    if (startup_timer_) ::KillTimer(Handle(), std::exchange(startup_timer_, 0));
+    SeekTo(CurDuration);
+    // Each step runs even when an earlier one failed: the desktop and the tray must be restored.
+    std::exception_ptr failure;
+    auto step = [&failure](auto&& action) {
+        try {
+            action();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    step([this] { Video_Window->LeaveDesktopMode(); });
+    RemoveTrayIcon();
+    step([this] {
+        FilterGraph1.Stop();
+        FilterGraph1.ResetGraph();
+        FilterGraph1.SetActive(false);
+    });
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TForm1::EndSession() {
+    // The session ends without WM_CLOSE: restore the desktop now, the process is ended next.
+    FormClose();
+}
+
+// --- Messages --------------------------------------------------------------------------------------
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CLOSE:
-        ::DestroyWindow(Handle());
+    case kWmTrayNotify:
+        wmnotify(wparam, lparam);
         return 0;
+    case kWmPlayNext:
+        WMPlayNext(wparam);
+        return 0;
+    case kWmSupervisionTick:
+        tick_pending_ = false;
+        // A tick requested before the timer was switched off is dropped.
+        if (mmtimer1.Enabled()) mmtimer1Timer();
+        return 0;
+    case WM_TIMER:
+        if (wparam == kStartupTimerId) Timer1Timer();
+        return 0;
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case kCmdLoadFile: LoadFile1Click(); break;
+        case kCmdPlaylist: Playlist1Click(); break;
+        case kCmdPlayingControl: About1Click(); break;
+        case kCmdStretchMovie: StretchMovie1Click(); break;
+        case kCmdActiveFilters: Filters1Click(); break;
+        case kCmdExit: Exit1Click(); break;
+        default: break;
+        }
+        return 0;
+    case WM_SIZE:
+        Video_Window->AlignToParentClient();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wparam) EndSession();
+        return 0;
+    case WM_CLOSE: {
+        // Closing ends the program even when restoring something failed (that is reported).
+        struct DestroyOnExit {
+            HWND window;
+            ~DestroyOnExit() { ::DestroyWindow(window); }
+        } destroy{Handle()};
+        FormClose();
+        return 0;
+    }
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
     default:
+        if (message == taskbar_created_message_ && taskbar_created_message_ != 0) {
+            // Explorer restarted: its new tray knows nothing of our icon.
+            if (tray_icon_added_) win::DesktopServices().Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+            return 0;
+        }
         return FormWindow::HandleMessage(message, wparam, lparam);
     }
 }

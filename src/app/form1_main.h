@@ -1,17 +1,108 @@
-// TForm1: the hidden main window. It is never shown; it owns the tray icon, the media
-// components and the playback supervision, and closing it ends the program.
+// TForm1: the hidden main window. It is never shown; it owns the media components, the tray icon
+// and its menu, the open and save dialogs, and the playback supervision (form1_supervision.cpp).
+// Closing it ends the program after the desktop has been restored.
 #pragma once
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/controls/file_dialogs.h"
 #include "app/form_window.h"
+#include "media/filter_graph.h"
+#include "timer/multimedia_timer.h"
+#include "video/video_window.h"
+#include "win/winmm_api.h"
+#include "win/unique_handle.h"
 
 namespace wallcine::app {
 
 class TForm1 : public FormWindow {
 public:
-    TForm1();
+    // `first_argument`: the command line's first argument, empty when there is none. `winmm`
+    // drives the supervision tick (a fake one in tests).
+    explicit TForm1(std::string first_argument, const win::WinmmApi& winmm = win::SystemWinmm());
+    ~TForm1() override;
+
+    // True when the creation handler ended the program before anything played (the open dialog
+    // was cancelled): the caller ends with exit code 0 at once.
+    bool HaltRequested() const noexcept { return halt_requested_; }
+    // True when the creation handler failed and reported it: the message loop is not entered.
+    bool TerminateRequested() const noexcept { return terminate_requested_; }
+
+    // --- Steps the commands that start an item share (GUI thread) ---------------------------
+    // ResetGraph, then Active false and true: an empty, fresh graph with the video window's renderer.
+    void StartFreshGraph();
+    // RenderFile(CurrentFile), then MediaPosition from the graph; a graph without
+    // IMediaPosition raises "Interface not supported".
+    void RenderCurrentFile();
+    // get_Duration into CurDuration; the position slider's maximum from it.
+    void SetPositionRange();
+    // Refills the active filters window's list.
+    void RefreshActiveFilters();
+
+    // --- Handlers ---------------------------------------------------------------------------
+    void FormCreate();
+    void FormClose();
+    void wmnotify(WPARAM wparam, LPARAM lparam);
+    void WMPlayNext(WPARAM wparam);
+    void Timer1Timer();
+    void mmtimer1Timer();  // the supervision tick's work, on the GUI thread
+    void LoadFile1Click();
+    void Playlist1Click();
+    void About1Click();
+    void StretchMovie1Click();
+    void Filters1Click();
+    void Exit1Click();
+
+    bool StretchMovieChecked() const noexcept;
+    bool TrayIconAdded() const noexcept { return tray_icon_added_; }
+
+    // --- Components (declared so that the graph outlives its clients and the tick) ----------
+    media::TFilterGraph FilterGraph1;
+    std::unique_ptr<video::TDSVideoWindowEx2> Video_Window;
+    TMultimediaTimer mmtimer1;
+    TOpenDialog OpenDialog1;
+    TSaveDialog SaveDialog1;
+    NOTIFYICONDATAA TrayIconData{};
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+private:
+    // The supervision tick as the GUI thread receives it from winmm's thread.
+    static constexpr UINT kWmSupervisionTick = WM_APP + 1;
+    static constexpr UINT_PTR kStartupTimerId = 1;
+
+    void FailStart(const char* message) noexcept;
+    void ChooseFirstItem();
+    void ChooseFromDialogSelection();
+    void StartPlaying();
+    void AddTrayIcon();
+    void RemoveTrayIcon() noexcept;
+    void ShowTrayMenu();
+    void EndSession();
+    void LoopSingleItem();
+    void ApplyNextItemRule();
+    void ReportPlayNextFailure(const std::string& path, const std::string& message);
+
+    std::string first_argument_;
+    bool halt_requested_ = false;
+    bool terminate_requested_ = false;
+    bool closed_ = false;
+    bool tray_icon_added_ = false;
+    UINT taskbar_created_message_ = 0;
+    win::unique_hmenu popup_menu_;
+    UINT_PTR startup_timer_ = 0;
+    // Rows whose failure to play has been reported: a broken row is told of once, not on
+    // every round of the playlist.
+    std::set<std::string> reported_failures_;
+    // Set by the winmm thread when a tick is waiting in the queue, so ticks coalesce.
+    std::atomic<bool> tick_pending_{false};
 };
 
 }  // namespace wallcine::app

@@ -1,7 +1,235 @@
 #include "app/form2_playing_control.h"
 
+#include <stdexcept>
+
+#include "app/application.h"
+#include "app/control_ids.h"
+#include "app/form1_main.h"
+#include "app/form3_playlist.h"
+#include "app/jpeg_picture.h"
+#include "app/play_pause_glyphs.h"
+#include "app/playback_state.h"
+#include "app/playing_control_picture.h"
+#include "core/time_text.h"
+#include "core/volume.h"
+#include "win/desktop_services.h"
+#include "win/unique_handle.h"
+#include "win/window_binding.h"
+
 namespace wallcine::app {
 
-TForm2::TForm2() { CreateAuxiliaryForm("TForm2", " Wallcine Player 2.1", 290, 250); }
+namespace {
+
+constexpr char kCaption[] = " Wallcine Player 2.1";
+constexpr int kClientWidth = 272;
+constexpr int kClientHeight = 273;
+constexpr char kMakerWebPage[] = "http://quillon.example.org/wallcine/";
+constexpr COLORREF kTitleText = RGB(0xC0, 0xC0, 0xC0);  // silver on black
+constexpr COLORREF kTitleBackground = RGB(0, 0, 0);
+
+// Fixed single border, system menu only: no minimise or maximise box, no resizing. A tool window
+// like the other auxiliary windows, so it has no taskbar button of its own. WS_EX_COMPOSITED
+// double-buffers the whole window: the supervision rewrites the title, thumb and status panels
+// 50 times a second, and without it they flicker.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_COMPOSITED;
+
+HFONT CreateFormFont(int weight, bool underline) {
+    HFONT font = ::CreateFontA(-11, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    if (!font) throw std::runtime_error("Cannot create the playing control window's font");
+    return font;
+}
+
+HWND CreateChild(HWND parent, const char* window_class, DWORD style, int id, int left, int top, int width,
+                 int height) {
+    HWND child = ::CreateWindowExA(0, window_class, "", WS_CHILD | WS_VISIBLE | style, left, top, width, height,
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ::GetModuleHandleA(nullptr), nullptr);
+    if (!child) throw std::runtime_error("Cannot create a control of the playing control window");
+    return child;
+}
+
+// The outer bounds that give the client area its fixed size, centred on the primary screen.
+RECT CentredBounds() {
+    RECT bounds{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&bounds, kStyle, FALSE, kExStyle);
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
+}  // namespace
+
+struct TForm2::Resources {
+    win::unique_hfont normal{CreateFormFont(FW_NORMAL, false)};
+    win::unique_hfont bold{CreateFormFont(FW_BOLD, false)};
+    win::unique_hfont bold_underlined{CreateFormFont(FW_BOLD, true)};
+    DecodedPicture picture = DecodeJpeg(PlayingControlPicture());
+    win::unique_hbitmap glyphs = MakePlayPauseGlyphs();
+};
+
+TForm2::TForm2() : resources_(std::make_unique<Resources>()) {
+    const RECT bounds = CentredBounds();
+    CreateForm({"TForm2", kCaption, kStyle, kExStyle, bounds.left, bounds.top, bounds.right - bounds.left,
+                bounds.bottom - bounds.top});
+    CreateControls();
+}
+
+// No message may reach the handlers once the fonts and bitmaps are gone; the window itself goes
+// with the base class.
+TForm2::~TForm2() { win::Unbind(Handle()); }
+
+void TForm2::CreateControls() {
+    HWND form = Handle();
+    HFONT normal = resources_->normal.get();
+    // Created in tab order: the picture's panel, then the two track bars.
+    Label1.Create(form, {kIdCreditLabel, 80, 8, 0, 13, SS_NOTIFY, "Developed by Quillon"},
+                  resources_->bold_underlined.get());
+    Label2.Create(form, {kIdYearLabel, 120, 24, 0, 13, 0, "2008"}, resources_->bold.get());
+    // The panel is only a raised frame behind the picture; clipped by its sibling so that a
+    // repaint of the frame never paints over the picture.
+    panel_ = CreateChild(form, "STATIC", SS_OWNERDRAW | WS_CLIPSIBLINGS, kIdPicturePanel, 32, 40, 205, 157);
+    // The picture sizes itself to its bitmap, 6 pixels inside the panel, above it.
+    picture_ = CreateChild(form, "STATIC", SS_OWNERDRAW | SS_NOTIFY, kIdPicture, 32 + 6, 40 + 6,
+                           resources_->picture.width, resources_->picture.height);
+    ::SetWindowPos(picture_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    speed_button_ = CreateChild(form, "BUTTON", BS_OWNERDRAW, kIdPlayPause, 32, 200, 32, 28);
+    TrackBar1.Create(form, {kIdPosition, 72, 200, 161, 25, false, 0, 100, 0, 1, 10, "Position"});
+    TrackBar2.Create(form, {kIdVolume, 240, 48, 25, 150, true, 1, 10000, 1, 100, 1000, "Volume"});
+    movielbl.Create(form, {kIdTitle, 0, 238, 272, 16, 0, "Wallcine Player"}, normal);
+    StatusBar1.Create(form, kIdStatusBar, 19,
+                      {{136, TStatusBar::Alignment::Left}, {50, TStatusBar::Alignment::Right}}, true);
+    ::SendMessageA(StatusBar1.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
+    ::SendMessageA(speed_button_, WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
+    TrackBar1.OnChange = [this] { TrackBar1Change(); };
+    TrackBar2.OnChange = [this] { TrackBar2Change(); };
+}
+
+void TForm2::FormShow() {
+    movielbl.SetCaption(TitleText(CurrentFile));
+    ReadDuration();
+    // Below the stored position the track bar clamps it and TrackBar1Change seeks there.
+    TrackBar1.SetMax(ToSliderTenths(CurDuration));
+}
+
+void TForm2::SpeedButton1Click() {
+    if (IsPlaying) {
+        Form1->FilterGraph1.Pause();
+        IsPlaying = false;
+    } else {
+        Form1->FilterGraph1.Play();
+        IsPlaying = true;
+    }
+}
+
+void TForm2::TrackBar1Change() {
+    SeekTo(TrackBar1.Position() / 10.0);
+    ReadPosition();
+    ReadDuration();
+    StatusBar1.SetPanelText(0, PositionText(CurPosition));
+    StatusBar1.SetPanelText(1, DurationText(CurDuration));
+}
+
+void TForm2::TrackBar2Change() {
+    // Kept, so that the supervision can give the volume again after it restarts an item.
+    VolumeLevel = VolumeLevelFromSlider(TrackBar2.Position());
+    Form1->FilterGraph1.SetVolume(VolumeLevel);
+}
+
+// The launch's result is not examined: a page that does not open is not the player's failure.
+void TForm2::Label1Click() {
+    win::DesktopServices().ShellExecuteA(Handle(), "open", kMakerWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TForm2::Image1Click() { Form3->Show(); }
+
+LRESULT TForm2::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wparam), HIWORD(wparam));
+        return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        HWND control = reinterpret_cast<HWND>(lparam);
+        if (control == TrackBar1.Handle()) TrackBar1.Scrolled();
+        if (control == TrackBar2.Handle()) TrackBar2.Scrolled();
+        return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lparam) == movielbl.Handle()) {
+            HDC dc = reinterpret_cast<HDC>(wparam);
+            ::SetTextColor(dc, kTitleText);
+            ::SetBkColor(dc, kTitleBackground);
+            return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
+        }
+        break;
+    case WM_DRAWITEM:
+        if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) return TRUE;
+        break;
+    case WM_SETCURSOR: {
+        // The credit and the picture are links: the hand-point cursor over them.
+        HWND under_mouse = reinterpret_cast<HWND>(wparam);
+        if (LOWORD(lparam) == HTCLIENT && (under_mouse == Label1.Handle() || under_mouse == picture_)) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return AuxiliaryForm::HandleMessage(message, wparam, lparam);
+}
+
+void TForm2::OnCommand(int id, int code) {
+    if (id == kIdCreditLabel && code == STN_CLICKED) Label1Click();
+    if (id == kIdPicture && code == STN_CLICKED) Image1Click();
+    // A speed button toggles on every click, the second of a double click too.
+    if (id == kIdPlayPause && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
+        speed_button_down_ = !speed_button_down_;
+        ::InvalidateRect(speed_button_, nullptr, FALSE);
+        SpeedButton1Click();
+    }
+}
+
+bool TForm2::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem == panel_) DrawPanel(item);
+    else if (item.hwndItem == picture_) DrawPicture(item);
+    else if (item.hwndItem == speed_button_) DrawSpeedButton(item);
+    else return false;
+    return true;
+}
+
+void TForm2::DrawPanel(const DRAWITEMSTRUCT& item) const {
+    RECT frame = item.rcItem;
+    ::FillRect(item.hDC, &frame, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::DrawEdge(item.hDC, &frame, BDR_RAISEDINNER, BF_RECT);
+}
+
+void TForm2::DrawPicture(const DRAWITEMSTRUCT& item) const {
+    win::unique_hdc source(::CreateCompatibleDC(item.hDC));
+    if (!source) return;
+    win::select_object_scope select(source.get(), resources_->picture.bitmap.get());
+    ::BitBlt(item.hDC, 0, 0, resources_->picture.width, resources_->picture.height, source.get(), 0, 0, SRCCOPY);
+}
+
+void TForm2::DrawSpeedButton(const DRAWITEMSTRUCT& item) const {
+    const bool pressed = item.itemState & ODS_SELECTED;  // the mouse is holding it
+    const bool disabled = item.itemState & ODS_DISABLED;
+    RECT face = item.rcItem;
+    ::DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed || speed_button_down_ ? DFCS_PUSHED : 0));
+    const GlyphImage image = disabled             ? GlyphImage::Disabled
+                             : pressed            ? GlyphImage::Pressed
+                             : speed_button_down_ ? GlyphImage::Down
+                                                  : GlyphImage::Up;
+    // A pushed button shows its glyph one pixel down and to the right.
+    const int shift = pressed || speed_button_down_ ? 1 : 0;
+    const int left = (item.rcItem.right - item.rcItem.left - kGlyphWidth) / 2 + shift;
+    const int top = (item.rcItem.bottom - item.rcItem.top - kGlyphHeight) / 2 + shift;
+    DrawGlyph(item.hDC, resources_->glyphs.get(), image, left, top);
+}
 
 }  // namespace wallcine::app

@@ -1,7 +1,191 @@
 #include "app/form3_playlist.h"
 
+#include <algorithm>
+
+#include "app/application.h"
+#include "app/control_ids.h"
+#include "app/form1_main.h"
+#include "app/form2_playing_control.h"
+#include "app/playback_state.h"
+#include "core/errors.h"
+#include "core/playlist_file.h"
+#include "core/playlist_model.h"
+#include "core/time_text.h"
+#include "win/idle_handlers.h"
+
 namespace wallcine::app {
 
-TForm3::TForm3() { CreateAuxiliaryForm("TForm3", "Playlist", 400, 300); }
+namespace {
+
+constexpr int kFormWidth = 385;
+constexpr int kFormHeight = 466;  // fixed: the form only grows wider
+constexpr int kListLeft = 8, kListTop = 8, kListWidth = 361, kListHeight = 368;
+constexpr int kRowHeight = 13;
+
+struct ButtonLayout {
+    int id;
+    const char* caption;
+    int left, top, width, height;
+};
+constexpr ButtonLayout kButtons[] = {
+    {kIdAddToList, "Add to List", 47, 384, 82, 25},
+    {kIdDeleteFromList, "Delete from List", 148, 384, 82, 25},
+    {kIdSaveList, "Save List", 247, 384, 75, 25},
+};
+
+void CreateButton(HWND parent, const ButtonLayout& layout, HFONT font) {
+    HWND button = ::CreateWindowExA(0, "BUTTON", layout.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                    layout.left, layout.top, layout.width, layout.height, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    if (!button) throw Exception(Format("Cannot create the button \"%s\".", layout.caption));
+    ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+}  // namespace
+
+TForm3::TForm3() {
+    font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    // Centred on the screen; a sizing border because the width may grow (WM_GETMINMAXINFO
+    // holds the height).
+    CreateForm({"TForm3", "Playlist", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_EX_TOOLWINDOW,
+                (::GetSystemMetrics(SM_CXSCREEN) - kFormWidth) / 2, (::GetSystemMetrics(SM_CYSCREEN) - kFormHeight) / 2,
+                kFormWidth, kFormHeight});
+    CreateControls();
+    FormCreate();
+}
+
+void TForm3::CreateControls() {
+    ListBox1.Create(Handle(), {kIdPlaylistRows, kListLeft, kListTop, kListWidth, kListHeight, kRowHeight, 0},
+                    font_.get());
+    ListBox1.OnMouseDown = [this](UINT button, WPARAM, bool double_click) { ListBox1MouseDown(button, double_click); };
+    ListBox1.OnMouseUp = [this](UINT button, WPARAM, bool double_click) { ListBox1MouseUp(button, double_click); };
+    for (const ButtonLayout& layout : kButtons) CreateButton(Handle(), layout, font_.get());
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    list_right_margin_ = client.right - (kListLeft + kListWidth);
+}
+
+// --- Handlers ------------------------------------------------------------------------------------
+
+void TForm3::FormCreate() {
+    ListBox1.Clear();
+    if (!Form1) return;
+    AppendToRows(Form1->OpenDialog1.Files);
+}
+
+void TForm3::FormShow() { ListBox1.SetItemIndex(ListBox1.IndexOfIgnoringCase(CurrentFile)); }
+
+void TForm3::Button1Click() {
+    if (!Form1) return;
+    TOpenDialog& dialog = Form1->OpenDialog1;
+    if (!dialog.Execute(Handle())) return;
+    AppendToRows(dialog.Files);
+}
+
+void TForm3::Button2Click() {
+    const int selected = ListBox1.ItemIndex();
+    // The last row is never deleted: the playlist always has an item to play.
+    if (ListBox1.Count() < 2 || selected < 0) return;
+    // Byte for byte: a row that differs from the playing item only in letter case is another row.
+    if (ListBox1.Item(selected) != CurrentFile) {
+        ListBox1.Delete(selected);
+        ListBox1.SetItemIndex(selected % ListBox1.Count());
+        return;
+    }
+    ListBox1.Delete(selected);
+    win::ProcessPendingMessages();
+    ListBox1.SetItemIndex(0);
+    ListBox1DblClick();
+}
+
+void TForm3::Button4Click() {
+    if (!Form1) return;
+    TSaveDialog& dialog = Form1->SaveDialog1;
+    if (!dialog.Execute(Handle())) return;
+    WritePlaylistFile(dialog.FileName, ListBox1.Items());
+}
+
+void TForm3::ListBox1DblClick() {
+    const int selected = ListBox1.ItemIndex();
+    if (selected < 0 || !Form1) return;
+    Form1->mmtimer1.SetEnabled(false);
+    SeekTo(CurDuration);
+    Form1->StartFreshGraph();
+    CurrentFile = ListBox1.Item(selected);
+    Form1->RenderCurrentFile();
+    Form1->FilterGraph1.Play();
+    Form1->FilterGraph1.SetVolume(VolumeLevel);
+    if (Form2) Form2->movielbl.SetCaption(TitleText(CurrentFile));
+    Form1->SetPositionRange();
+    // A position slider left beyond the new item's length has just seeked it to its end, which
+    // would skip the row the user chose: start it from the beginning, as play-next does.
+    SeekTo(0);
+    Form1->RefreshActiveFilters();
+    Form1->mmtimer1.SetEnabled(true);
+}
+
+void TForm3::ListBox1MouseDown(UINT button_message, bool double_click) {
+    if (button_message != WM_LBUTTONDOWN || double_click || ListBox1.Count() < 2) return;
+    DragFromIndex = ListBox1.ItemIndex();
+}
+
+void TForm3::ListBox1MouseUp(UINT button_message, bool double_click) {
+    if (button_message != WM_LBUTTONUP || double_click || ListBox1.Count() < 2) return;
+    const int to = ListBox1.ItemIndex();
+    const int from = DragFromIndex;
+    // No selection at either end, or a press remembered from a list of another length: no move.
+    if (from == to || from < 0 || to < 0 || from >= ListBox1.Count()) return;
+    ListBox1.Move(from, to);
+    ListBox1.SetItemIndex(to);
+}
+
+// --- Rows and layout -----------------------------------------------------------------------------
+
+void TForm3::AppendToRows(const std::vector<std::string>& selection) {
+    std::vector<std::string> added;
+    try {
+        AppendSelection(added, selection);
+    } catch (...) {
+        for (const std::string& row : added) ListBox1.Add(row);
+        throw;
+    }
+    for (const std::string& row : added) ListBox1.Add(row);
+}
+
+void TForm3::FollowWidth(int client_width) noexcept {
+    HWND list = ListBox1.Handle();
+    if (!list) return;
+    RECT bounds{};
+    ::GetWindowRect(list, &bounds);
+    const int width = std::max(0, client_width - kListLeft - list_right_margin_);
+    ::SetWindowPos(list, nullptr, 0, 0, width, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT TForm3::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wparam);
+        const int code = HIWORD(wparam);
+        if (id == kIdAddToList && code == BN_CLICKED) Button1Click();
+        else if (id == kIdDeleteFromList && code == BN_CLICKED) Button2Click();
+        else if (id == kIdSaveList && code == BN_CLICKED) Button4Click();
+        else if (id == kIdPlaylistRows && code == LBN_DBLCLK) ListBox1DblClick();
+        return 0;
+    }
+    case WM_SIZE:
+        FollowWidth(LOWORD(lparam));
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+        limits->ptMinTrackSize = {kFormWidth, kFormHeight};
+        limits->ptMaxTrackSize.y = kFormHeight;
+        return 0;
+    }
+    default:
+        return AuxiliaryForm::HandleMessage(message, wparam, lparam);
+    }
+}
 
 }  // namespace wallcine::app

@@ -1,7 +1,101 @@
 #include "app/form4_active_filters.h"
 
+#include <cwchar>
+#include <string>
+
+#include "app/application.h"
+#include "app/control_ids.h"
+#include "app/form1_main.h"
+#include "media/filter_list.h"
+#include "media/graph_utilities.h"
+#include "win/com_ptr.h"
+
 namespace wallcine::app {
 
-TForm4::TForm4() { CreateAuxiliaryForm("TForm4", "Active Filters", 320, 240); }
+namespace {
+
+constexpr int kFormWidth = 273;
+constexpr int kFormHeight = 392;
+constexpr int kMinimumSize = 240;
+constexpr int kRowHeight = 13;
+
+// A filter's name as the system's 8-bit code page shows it; a character the code page lacks
+// becomes the code page's default character.
+std::string NarrowName(const WCHAR (&name)[MAX_FILTER_NAME]) {
+    const int length = static_cast<int>(::wcsnlen(name, MAX_FILTER_NAME));
+    if (length == 0) return {};
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, name, length, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, name, length, text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+std::wstring WideName(const std::string& name) {
+    if (name.empty()) return {};
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), text.data(), size);
+    return text;
+}
+
+}  // namespace
+
+TForm4::TForm4() {
+    font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    CreateForm({"TForm4", "Active Directshow Filters", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                WS_EX_TOOLWINDOW, (::GetSystemMetrics(SM_CXSCREEN) - kFormWidth) / 2,
+                (::GetSystemMetrics(SM_CYSCREEN) - kFormHeight) / 2, kFormWidth, kFormHeight});
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    // The list fills the client area, so it is not trimmed to whole rows.
+    ListBox1.Create(Handle(), {kIdFilterNames, 0, 0, client.right, client.bottom, kRowHeight, LBS_NOINTEGRALHEIGHT},
+                    font_.get());
+}
+
+void TForm4::FormShow() {
+    ListBox1.Clear();
+    // No graph while nothing plays: the list stays empty.
+    const media::TFilterList filters(Form1 ? Form1->FilterGraph1.Graph() : nullptr);
+    for (int index = 0; index < filters.Count(); ++index) {
+        media::ScopedFilterInfo info;
+        filters.FilterInfo(index, info);
+        ListBox1.Add(NarrowName(info.achName));
+    }
+}
+
+void TForm4::ListBox1DblClick() {
+    const int selected = ListBox1.ItemIndex();
+    if (selected < 0) return;
+    IFilterGraph2* graph = Form1 ? Form1->FilterGraph1.Graph() : nullptr;
+    if (!graph) return;
+    // A name from an older graph finds nothing; the dialog is then not shown.
+    win::com_ptr<IBaseFilter> filter;
+    IBaseFilter* found = nullptr;
+    if (SUCCEEDED(graph->FindFilterByName(WideName(ListBox1.Item(selected)).c_str(), &found)))
+        filter = win::com_ptr<IBaseFilter>::attach(found);
+    media::ShowFilterDialog(Handle(), filter.get(), media::fdkPropertyPages);
+}
+
+LRESULT TForm4::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wparam) == kIdFilterNames && HIWORD(wparam) == LBN_DBLCLK) ListBox1DblClick();
+        return 0;
+    case WM_SIZE:
+        if (ListBox1.Handle())
+            ::SetWindowPos(ListBox1.Handle(), nullptr, 0, 0, LOWORD(lparam), HIWORD(lparam),
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+        limits->ptMinTrackSize = {kMinimumSize, kMinimumSize};
+        limits->ptMaxTrackSize.y = kFormHeight;
+        return 0;
+    }
+    default:
+        return AuxiliaryForm::HandleMessage(message, wparam, lparam);
+    }
+}
 
 }  // namespace wallcine::app

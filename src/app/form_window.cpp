@@ -28,7 +28,8 @@ void FormWindow::CreateForm(const Placement& placement) {
     if (!created) throw std::runtime_error(std::string("Cannot create window ") + placement.class_name);
 }
 
-void FormWindow::Show() noexcept {
+void FormWindow::Show() {
+    if (!Visible()) FormShow();
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
 }

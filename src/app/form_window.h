@@ -17,7 +17,8 @@ public:
     FormWindow& operator=(const FormWindow&) = delete;
 
     HWND Handle() const noexcept { return window_.get(); }
-    void Show() noexcept;
+    // Shows the window and brings it to the front; a hidden window runs FormShow first.
+    void Show();
     void Hide() noexcept;
     bool Visible() const noexcept;
 
@@ -33,6 +34,9 @@ protected:
     };
     // Creates the window hidden; WM_CREATE reaches HandleMessage of the fully built object.
     void CreateForm(const Placement& placement);
+
+    // Runs when a hidden window is about to become visible through Show.
+    virtual void FormShow() {}
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT DefaultHandling(UINT message, WPARAM wparam, LPARAM lparam) noexcept;

@@ -76,6 +76,7 @@ int DesktopServicesRecorder::MessageBoxA(HWND owner, const char* text, const cha
 
 BOOL DesktopServicesRecorder::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
     calls.push_back(Format("Shell_NotifyIconA %lu", static_cast<unsigned long>(message)));
+    if (data) notify_icon_records.push_back(*data);
     return TRUE;
 }
 

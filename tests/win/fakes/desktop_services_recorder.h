@@ -28,6 +28,7 @@ public:
     std::set<std::string> keys;  // "root|path" of keys that exist
     std::map<std::tuple<std::string, std::string>, win::RegistryValue> values;  // (key, name)
     std::map<int, COLORREF> colors;
+    std::vector<NOTIFYICONDATAA> notify_icon_records;  // the tray records passed, in order
 
     static std::string KeyName(HKEY root, const std::string& key_path);
 

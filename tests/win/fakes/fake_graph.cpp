@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/errors.h"
 #include "fakes/fake_filter.h"
@@ -61,7 +62,7 @@ HRESULT FakeFilterGraph::QueryInterface(REFIID iid, void** object) {
     } else if (iid == __uuidof(IBasicAudio)) {
         if (has_basic_audio) *object = static_cast<IBasicAudio*>(this);
     } else if (iid == __uuidof(IMediaPosition)) {
-        *object = static_cast<IMediaPosition*>(this);
+        if (has_media_position) *object = static_cast<IMediaPosition*>(this);
     }
     if (!*object) return E_NOINTERFACE;
     AddRef();
@@ -220,6 +221,29 @@ HRESULT FakeFilterGraph::GetNotifyFlags(LONG* flags) {
 HRESULT FakeFilterGraph::put_Volume(LONG volume) {
     trace_.push_back("audio.put_Volume " + std::to_string(volume));
     return put_volume_result;
+}
+
+HRESULT FakeFilterGraph::get_Duration(REFTIME* value) {
+    if (!value) return E_POINTER;
+    if (FAILED(position_result)) return position_result;
+    *value = duration;
+    return S_OK;
+}
+
+HRESULT FakeFilterGraph::get_CurrentPosition(REFTIME* value) {
+    if (!value) return E_POINTER;
+    if (FAILED(position_result)) return position_result;
+    *value = position;
+    return S_OK;
+}
+
+HRESULT FakeFilterGraph::put_CurrentPosition(REFTIME value) {
+    char line[64];
+    std::snprintf(line, sizeof line, "position.put_CurrentPosition %g", value);
+    trace_.push_back(line);
+    if (FAILED(position_result)) return position_result;
+    position = value;
+    return S_OK;
 }
 
 // --- Builders -------------------------------------------------------------------------------

@@ -57,6 +57,11 @@ public:
     bool has_media_control = true;
     bool has_media_event = true;
     bool has_basic_audio = true;
+    bool has_media_position = true;
+    // IMediaPosition: what the reads answer (a seek moves `position`), and their result.
+    double position = 0;
+    double duration = 0;
+    HRESULT position_result = S_OK;
 
     // --- State --------------------------------------------------------------------------
     std::vector<IBaseFilter*> Filters() const;
@@ -152,10 +157,10 @@ public:
     HRESULT STDMETHODCALLTYPE put_Balance(LONG) override { return Unexpected("put_Balance"); }
     HRESULT STDMETHODCALLTYPE get_Balance(LONG*) override { return Unexpected("get_Balance"); }
 
-    // --- IMediaPosition (answered, never expected to be used here) ----------------------
-    HRESULT STDMETHODCALLTYPE get_Duration(REFTIME*) override { return Unexpected("get_Duration"); }
-    HRESULT STDMETHODCALLTYPE put_CurrentPosition(REFTIME) override { return Unexpected("put_CurrentPosition"); }
-    HRESULT STDMETHODCALLTYPE get_CurrentPosition(REFTIME*) override { return Unexpected("get_CurrentPosition"); }
+    // --- IMediaPosition: reads answer the knobs; a seek is traced as "position.put_CurrentPosition 1.5"
+    HRESULT STDMETHODCALLTYPE get_Duration(REFTIME* value) override;
+    HRESULT STDMETHODCALLTYPE put_CurrentPosition(REFTIME value) override;
+    HRESULT STDMETHODCALLTYPE get_CurrentPosition(REFTIME* value) override;
     HRESULT STDMETHODCALLTYPE get_StopTime(REFTIME*) override { return Unexpected("get_StopTime"); }
     HRESULT STDMETHODCALLTYPE put_StopTime(REFTIME) override { return Unexpected("put_StopTime"); }
     HRESULT STDMETHODCALLTYPE get_PrerollTime(REFTIME*) override { return Unexpected("get_PrerollTime"); }

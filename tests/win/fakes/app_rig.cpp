@@ -1,0 +1,67 @@
+#include "fakes/app_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <winerror.h>
+
+#include "app/playback_state.h"
+#include "fakes/test_windows.h"
+
+namespace wallcine::test {
+
+AppRig::AppRig(std::string first_argument_) : first_argument(std::move(first_argument_)) {
+    factory.Provide(CLSID_VideoRenderer, static_cast<IBaseFilter*>(&renderer));
+    // As under Wine: no Overlay Mixer, so the video stays in the renderer's own window.
+    factory.Refuse(CLSID_OverlayMixer, REGDB_E_CLASSNOTREG);
+    source.class_id = kDecoderClass;
+    graph.on_render = [this](FakeFilterGraph& rendered, const std::wstring&) {
+        rendered.AddFilter(&source, L"Source");
+        ConnectPins(source_video, renderer.input);
+    };
+    graph.duration = 2.0;
+}
+
+AppRig::~AppRig() {
+    DestroyForms();
+    graph.DropFilters();
+    for (FakePin* pin : {&source_video, &renderer.input}) pin->Disconnect();
+    ExpectOnlyOwnerReferences({&graph, &renderer, &source, &source_video, &renderer.input});
+}
+
+void AppRig::CreateForms() {
+    form1 = std::make_unique<app::TForm1>(first_argument, winmm.Api());
+    app::Form1 = form1.get();
+    if (form1->HaltRequested()) return;
+    form2 = std::make_unique<app::TForm2>();
+    app::Form2 = form2.get();
+    form3 = std::make_unique<app::TForm3>();
+    app::Form3 = form3.get();
+    form4 = std::make_unique<app::TForm4>();
+    app::Form4 = form4.get();
+}
+
+void AppRig::DestroyForms() {
+    app::Form4 = nullptr;
+    form4.reset();
+    app::Form3 = nullptr;
+    form3.reset();
+    app::Form2 = nullptr;
+    form2.reset();
+    app::Form1 = nullptr;
+    form1.reset();
+    app::ResetPlaybackState();
+    PumpMessages();
+}
+
+void AppRig::Tick() {
+    ASSERT_TRUE(form1 && form1->mmtimer1.Enabled()) << "the supervision tick is off";
+    winmm.Tick(form1->mmtimer1.TimerID());
+    PumpMessages();
+}
+
+std::vector<std::string> AppRig::TraceFrom(size_t first) const {
+    if (first >= trace.size()) return {};
+    return {trace.begin() + static_cast<std::ptrdiff_t>(first), trace.end()};
+}
+
+}  // namespace wallcine::test
