@@ -12,6 +12,7 @@
 #include "core/errors.h"
 #include "core/playlist_file.h"
 #include "core/time_text.h"
+#include "win/code_page.h"
 #include "win/desktop_services.h"
 #include "win/show_exception.h"
 
@@ -25,15 +26,6 @@ constexpr char kOpenFilter[] =
     "mkv files (*.mkv)|*.mkv|Wallcine playlist (*.wcl)|*.wcl|all files (*.*)|*.*";
 constexpr char kPlaylistFilter[] = "Wallcine playlist (*.wcl)|*.wcl";
 constexpr char kTrayTip[] = "Wallcine";
-
-// The system's 8-bit code page to the wide path DirectShow takes.
-std::wstring WidePath(const std::string& path) {
-    if (path.empty()) return {};
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
-    return wide;
-}
 
 win::unique_hmenu CreateTrayMenu() {
     win::unique_hmenu menu(::CreatePopupMenu());
@@ -171,7 +163,7 @@ void TForm1::StartFreshGraph() {
 
 void TForm1::RenderCurrentFile() {
     MediaPosition.reset();
-    FilterGraph1.RenderFile(WidePath(CurrentFile));
+    FilterGraph1.RenderFile(win::AnsiToWide(CurrentFile));
     IFilterGraph2* graph = FilterGraph1.Graph();
     win::com_ptr<IMediaPosition> position;
     if (!graph || FAILED(graph->QueryInterface(IID_IMediaPosition, position.put_void())) || !position)

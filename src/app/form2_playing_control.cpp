@@ -34,13 +34,6 @@ constexpr COLORREF kTitleBackground = RGB(0, 0, 0);
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_COMPOSITED;
 
-HFONT CreateFormFont(int weight, bool underline) {
-    HFONT font = ::CreateFontA(-11, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-    if (!font) throw std::runtime_error("Cannot create the playing control window's font");
-    return font;
-}
-
 HWND CreateChild(HWND parent, const char* window_class, DWORD style, int id, int left, int top, int width,
                  int height) {
     HWND child = ::CreateWindowExA(0, window_class, "", WS_CHILD | WS_VISIBLE | style, left, top, width, height,
@@ -50,31 +43,26 @@ HWND CreateChild(HWND parent, const char* window_class, DWORD style, int id, int
     return child;
 }
 
-// The outer bounds that give the client area its fixed size, centred on the primary screen.
-RECT CentredBounds() {
+// The outer size that gives the client area its fixed size.
+SIZE OuterSize() {
     RECT bounds{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&bounds, kStyle, FALSE, kExStyle);
-    const int width = bounds.right - bounds.left;
-    const int height = bounds.bottom - bounds.top;
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    return {left, top, left + width, top + height};
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
 }  // namespace
 
 struct TForm2::Resources {
-    win::unique_hfont normal{CreateFormFont(FW_NORMAL, false)};
-    win::unique_hfont bold{CreateFormFont(FW_BOLD, false)};
+    win::unique_hfont normal{CreateFormFont()};
+    win::unique_hfont bold{CreateFormFont(FW_BOLD)};
     win::unique_hfont bold_underlined{CreateFormFont(FW_BOLD, true)};
     DecodedPicture picture = DecodeJpeg(PlayingControlPicture());
     win::unique_hbitmap glyphs = MakePlayPauseGlyphs();
 };
 
 TForm2::TForm2() : resources_(std::make_unique<Resources>()) {
-    const RECT bounds = CentredBounds();
-    CreateForm({"TForm2", kCaption, kStyle, kExStyle, bounds.left, bounds.top, bounds.right - bounds.left,
-                bounds.bottom - bounds.top});
+    const SIZE size = OuterSize();
+    CreateCentredForm("TForm2", kCaption, kStyle, kExStyle, size.cx, size.cy);
     CreateControls();
 }
 

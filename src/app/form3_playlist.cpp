@@ -45,13 +45,10 @@ void CreateButton(HWND parent, const ButtonLayout& layout, HFONT font) {
 }  // namespace
 
 TForm3::TForm3() {
-    font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
-    // Centred on the screen; a sizing border because the width may grow (WM_GETMINMAXINFO
-    // holds the height).
-    CreateForm({"TForm3", "Playlist", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_EX_TOOLWINDOW,
-                (::GetSystemMetrics(SM_CXSCREEN) - kFormWidth) / 2, (::GetSystemMetrics(SM_CYSCREEN) - kFormHeight) / 2,
-                kFormWidth, kFormHeight});
+    font_ = CreateFormFont();
+    // A sizing border because the width may grow (WM_GETMINMAXINFO holds the height).
+    CreateCentredForm("TForm3", "Playlist", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, kFormWidth,
+                      kFormHeight);
     CreateControls();
     FormCreate();
 }

@@ -8,6 +8,7 @@
 #include "app/form1_main.h"
 #include "media/filter_list.h"
 #include "media/graph_utilities.h"
+#include "win/code_page.h"
 #include "win/com_ptr.h"
 
 namespace wallcine::app {
@@ -19,33 +20,17 @@ constexpr int kFormHeight = 392;
 constexpr int kMinimumSize = 240;
 constexpr int kRowHeight = 13;
 
-// A filter's name as the system's 8-bit code page shows it; a character the code page lacks
-// becomes the code page's default character.
+// A filter's name (up to its first NUL) as the system's 8-bit code page shows it.
 std::string NarrowName(const WCHAR (&name)[MAX_FILTER_NAME]) {
-    const int length = static_cast<int>(::wcsnlen(name, MAX_FILTER_NAME));
-    if (length == 0) return {};
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, name, length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, name, length, text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-std::wstring WideName(const std::string& name) {
-    if (name.empty()) return {};
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), text.data(), size);
-    return text;
+    return win::WideToAnsi(std::wstring_view(name, ::wcsnlen(name, MAX_FILTER_NAME)));
 }
 
 }  // namespace
 
 TForm4::TForm4() {
-    font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
-    CreateForm({"TForm4", "Active Directshow Filters", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                WS_EX_TOOLWINDOW, (::GetSystemMetrics(SM_CXSCREEN) - kFormWidth) / 2,
-                (::GetSystemMetrics(SM_CYSCREEN) - kFormHeight) / 2, kFormWidth, kFormHeight});
+    font_ = CreateFormFont();
+    CreateCentredForm("TForm4", "Active Directshow Filters", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                      0, kFormWidth, kFormHeight);
     RECT client{};
     ::GetClientRect(Handle(), &client);
     // The list fills the client area, so it is not trimmed to whole rows.
@@ -72,7 +57,7 @@ void TForm4::ListBox1DblClick() {
     // A name from an older graph finds nothing; the dialog is then not shown.
     win::com_ptr<IBaseFilter> filter;
     IBaseFilter* found = nullptr;
-    if (SUCCEEDED(graph->FindFilterByName(WideName(ListBox1.Item(selected)).c_str(), &found)))
+    if (SUCCEEDED(graph->FindFilterByName(win::AnsiToWide(ListBox1.Item(selected)).c_str(), &found)))
         filter = win::com_ptr<IBaseFilter>::attach(found);
     media::ShowFilterDialog(Handle(), filter.get(), media::fdkPropertyPages);
 }
