@@ -2,20 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include "test_files.h"
 
 namespace wallcine::e2e {
 
-std::string WallcineExePath() {
-    const char* configured = std::getenv("WALLCINE_EXE");
-    std::string path = configured ? configured : "Wallcine.exe";
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
+std::string WallcineExePath() { return BuildPath("Wallcine.exe"); }
 
 WallcineProcess::WallcineProcess(const std::string& arguments) {
-    std::string command_line = "\"" + WallcineExePath() + "\"";
+    std::string command_line = Quoted(WallcineExePath());
     if (!arguments.empty()) command_line += " " + arguments;
     STARTUPINFOA startup{sizeof startup};
     if (!::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

@@ -10,7 +10,7 @@
 
 namespace wallcine::e2e {
 
-// The Wallcine.exe under test, from WALLCINE_EXE, as a Windows path.
+// The Wallcine.exe under test, from the build tree, as a Windows path.
 std::string WallcineExePath();
 
 class WallcineProcess {
@@ -21,6 +21,7 @@ public:
     WallcineProcess& operator=(const WallcineProcess&) = delete;
 
     DWORD Id() const noexcept { return info_.dwProcessId; }
+    HANDLE Handle() const noexcept { return info_.hProcess; }
     // The process's top-level window of that class (and caption, when given), waiting for it.
     HWND WaitForWindow(const char* class_name, const char* caption = nullptr, DWORD timeout_ms = 15000) const;
     HWND FindWindowNow(const char* class_name, const char* caption = nullptr) const;

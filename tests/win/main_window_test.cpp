@@ -19,6 +19,7 @@ namespace wallcine::app {
 namespace {
 
 using test::AppRig;
+using test::LinesStartingWith;
 using test::PumpMessages;
 using ::testing::Contains;
 using ::testing::ElementsAre;
@@ -49,13 +50,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-std::vector<std::string> Matching(const std::vector<std::string>& lines, const std::string& prefix) {
-    std::vector<std::string> result;
-    for (const auto& line : lines)
-        if (line.starts_with(prefix)) result.push_back(line);
-    return result;
-}
 
 // Drops the WM_QUIT a destroyed main window leaves in the test thread's queue.
 void DiscardQuitMessage() {
@@ -110,8 +104,8 @@ TEST(MainWindowStart, WithoutAnArgumentTheOpenDialogChoosesAndCancellingEndsTheP
 
     EXPECT_TRUE(rig.form1->HaltRequested());
     EXPECT_EQ(rig.form2, nullptr) << "nothing else is created";
-    EXPECT_TRUE(Matching(rig.desktop.calls, "MessageBoxA").empty());
-    EXPECT_TRUE(Matching(rig.desktop.calls, "Shell_NotifyIconA").empty());
+    EXPECT_TRUE(LinesStartingWith(rig.desktop.calls, "MessageBoxA").empty());
+    EXPECT_TRUE(LinesStartingWith(rig.desktop.calls, "Shell_NotifyIconA").empty());
     EXPECT_THAT(rig.trace, Not(Contains(testing::StartsWith("graph.RenderFile"))));
 
     ASSERT_EQ(rig.dialogs.open_requests.size(), 1u);
@@ -163,11 +157,11 @@ TEST(MainWindowStart, AFailedStartShowsTheErrorBoxAndEndsWithoutATrayIcon) {
         rig.CreateForms();
 
         EXPECT_TRUE(rig.form1->TerminateRequested());
-        const auto boxes = Matching(rig.desktop.calls, "MessageBoxA");
+        const auto boxes = LinesStartingWith(rig.desktop.calls, "MessageBoxA");
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_TRUE(boxes[0].starts_with("MessageBoxA null [")) << boxes[0];
         EXPECT_TRUE(boxes[0].ends_with(c.message + "] [Error] 4112")) << boxes[0];
-        EXPECT_TRUE(Matching(rig.desktop.calls, "Shell_NotifyIconA").empty());
+        EXPECT_TRUE(LinesStartingWith(rig.desktop.calls, "Shell_NotifyIconA").empty());
         EXPECT_FALSE(rig.form1->FilterGraph1.Active());
         EXPECT_NE(rig.form4, nullptr) << "the other windows are still created";
     }
@@ -224,7 +218,7 @@ TEST_F(MainWindowTest, StretchMovieSwitchesTheAspectRatioAndBackWithItsCheckMark
 TEST_F(MainWindowTest, ExplorerRestartingGetsTheTrayIconAddedAgain) {
     Send(::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     ASSERT_EQ(rig.desktop.notify_icon_records.size(), 2u);
-    EXPECT_EQ(Matching(rig.desktop.calls, "Shell_NotifyIconA"),
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "Shell_NotifyIconA"),
               (std::vector<std::string>{"Shell_NotifyIconA 0", "Shell_NotifyIconA 0"}));
     EXPECT_EQ(rig.desktop.notify_icon_records[1].uID, 600u);
 }
@@ -277,7 +271,7 @@ TEST_F(MainWindowTest, ExitRestoresTheDesktopRemovesTheIconAndEmptiesTheGraph) {
     EXPECT_FALSE(rig.form1->Video_Window->DesktopMode());
     EXPECT_EQ(Wallpaper(), "C:\\sunset.bmp");
     EXPECT_EQ(rig.desktop.colors[COLOR_BACKGROUND], RGB(10, 20, 30));
-    EXPECT_EQ(Matching(rig.desktop.calls, "Shell_NotifyIconA").back(), "Shell_NotifyIconA 2");  // NIM_DELETE
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "Shell_NotifyIconA").back(), "Shell_NotifyIconA 2");  // NIM_DELETE
     EXPECT_EQ(rig.desktop.notify_icon_records.back().uID, 600u);
     EXPECT_FALSE(rig.form1->FilterGraph1.Active());
     EXPECT_EQ(rig.form1->Handle(), nullptr) << "closing destroys the main window";
@@ -289,7 +283,7 @@ TEST_F(MainWindowTest, ExitRestoresTheDesktopRemovesTheIconAndEmptiesTheGraph) {
 TEST_F(MainWindowTest, ExitBeforeDesktopModeStillLeavesItHarmlessly) {
     Send(WM_COMMAND, kCmdExit, 0);
     EXPECT_THAT(rig.desktop.calls, Not(Contains(testing::StartsWith("SetSysColors"))));
-    EXPECT_EQ(Matching(rig.desktop.calls, "Shell_NotifyIconA").back(), "Shell_NotifyIconA 2");
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "Shell_NotifyIconA").back(), "Shell_NotifyIconA 2");
     DiscardQuitMessage();
 }
 
@@ -304,7 +298,7 @@ TEST_F(MainWindowTest, TheEndOfTheSessionStopsTheTickAndRestoresTheDesktop) {
     EXPECT_FALSE(rig.form1->mmtimer1.Enabled());
     EXPECT_FALSE(rig.form1->Video_Window->DesktopMode());
     EXPECT_EQ(rig.desktop.colors[COLOR_BACKGROUND], RGB(1, 2, 3));
-    EXPECT_EQ(Matching(rig.desktop.calls, "Shell_NotifyIconA").back(), "Shell_NotifyIconA 2");
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "Shell_NotifyIconA").back(), "Shell_NotifyIconA 2");
     EXPECT_FALSE(rig.form1->FilterGraph1.Active());
 }
 

@@ -21,15 +21,9 @@ namespace wallcine::app {
 namespace {
 
 using test::AppRig;
+using test::LinesStartingWith;
 using test::PumpMessages;
 using ::testing::ElementsAre;
-
-std::vector<std::string> Matching(const std::vector<std::string>& lines, const std::string& prefix) {
-    std::vector<std::string> result;
-    for (const auto& line : lines)
-        if (line.starts_with(prefix)) result.push_back(line);
-    return result;
-}
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -260,7 +254,7 @@ TEST_P(PlayingControlVolume, TheSliderSetsTheVolumeLevelOnTheSquaredCurveAndTheG
 
     EXPECT_EQ(Form().TrackBar2.Position(), c.slider);
     EXPECT_EQ(VolumeLevel, c.volume_level);
-    EXPECT_EQ(Matching(rig.TraceFrom(mark), "audio.put_Volume"),
+    EXPECT_EQ(LinesStartingWith(rig.TraceFrom(mark), "audio.put_Volume"),
               std::vector<std::string>{"audio.put_Volume " + std::to_string(c.volume_level - 10000)});
 }
 
@@ -274,7 +268,7 @@ TEST_F(PlayingControlTest, TheEndKeyOnTheVolumeBarSilencesThePlayer) {
     Send(Form().TrackBar2.Handle(), WM_KEYUP, VK_END, 0);
     EXPECT_EQ(Form().TrackBar2.Position(), 10000);
     EXPECT_EQ(VolumeLevel, 0);
-    EXPECT_EQ(Matching(rig.trace, "audio.put_Volume").back(), "audio.put_Volume -10000");
+    EXPECT_EQ(LinesStartingWith(rig.trace, "audio.put_Volume").back(), "audio.put_Volume -10000");
 }
 
 TEST_F(PlayingControlTest, ThePlayPauseButtonPausesAndResumesByIsPlayingAndToggles) {
@@ -286,13 +280,13 @@ TEST_F(PlayingControlTest, ThePlayPauseButtonPausesAndResumesByIsPlayingAndToggl
     Send(button, BM_CLICK);
     EXPECT_FALSE(IsPlaying);
     EXPECT_FALSE(Form().SpeedButton1Down());
-    EXPECT_THAT(Matching(rig.TraceFrom(mark), "control."), ElementsAre("control.Pause"));
+    EXPECT_THAT(LinesStartingWith(rig.TraceFrom(mark), "control."), ElementsAre("control.Pause"));
 
     mark = rig.trace.size();
     Send(button, BM_CLICK);
     EXPECT_TRUE(IsPlaying);
     EXPECT_TRUE(Form().SpeedButton1Down());
-    EXPECT_THAT(Matching(rig.TraceFrom(mark), "control."), ElementsAre("control.Run"));
+    EXPECT_THAT(LinesStartingWith(rig.TraceFrom(mark), "control."), ElementsAre("control.Run"));
 }
 
 TEST_F(PlayingControlTest, ThePlayPauseHandlerFollowsIsPlayingNotTheButton) {
@@ -302,7 +296,7 @@ TEST_F(PlayingControlTest, ThePlayPauseHandlerFollowsIsPlayingNotTheButton) {
     Send(Control(kIdPlayPause), BM_CLICK);
     EXPECT_TRUE(IsPlaying);
     EXPECT_FALSE(Form().SpeedButton1Down());
-    EXPECT_THAT(Matching(rig.TraceFrom(mark), "control."), ElementsAre("control.Run"));
+    EXPECT_THAT(LinesStartingWith(rig.TraceFrom(mark), "control."), ElementsAre("control.Run"));
 }
 
 TEST_F(PlayingControlTest, TheButtonShowsATriangleWhileDownAndASquareWhileUp) {
@@ -328,7 +322,7 @@ TEST_F(PlayingControlTest, ShowingSetsTheTitleAndTheRangeWithoutSeekingWhenNothi
     EXPECT_EQ(Form().movielbl.Caption(), TitleText(CurrentFile));
     EXPECT_EQ(CurDuration, 83.25);
     EXPECT_EQ(Form().TrackBar1.Max(), 832) << "832.5 rounds to the even neighbour";
-    EXPECT_TRUE(Matching(rig.TraceFrom(mark), "position.put_CurrentPosition").empty());
+    EXPECT_TRUE(LinesStartingWith(rig.TraceFrom(mark), "position.put_CurrentPosition").empty());
 }
 
 TEST_F(PlayingControlTest, ShowingWithAShorterItemClampsTheUsersPositionAndSeeksThere) {
@@ -342,7 +336,7 @@ TEST_F(PlayingControlTest, ShowingWithAShorterItemClampsTheUsersPositionAndSeeks
     Form().Show();
 
     EXPECT_EQ(Form().TrackBar1.Position(), 832);
-    EXPECT_EQ(Matching(rig.TraceFrom(mark), "position.put_CurrentPosition"),
+    EXPECT_EQ(LinesStartingWith(rig.TraceFrom(mark), "position.put_CurrentPosition"),
               std::vector<std::string>{"position.put_CurrentPosition 83.2"});
     EXPECT_EQ(Form().StatusBar1.PanelText(0), "Position: 00:01:23:200");
     EXPECT_EQ(Form().StatusBar1.PanelText(1), "Duration: 00:01:23:250");
@@ -355,7 +349,7 @@ TEST_F(PlayingControlTest, ScrollingThePositionSeeksAndRewritesBothPanels) {
 
     UserScrolls(Form().TrackBar1, 37255, WM_HSCROLL);
 
-    EXPECT_EQ(Matching(rig.TraceFrom(mark), "position.put_CurrentPosition"),
+    EXPECT_EQ(LinesStartingWith(rig.TraceFrom(mark), "position.put_CurrentPosition"),
               std::vector<std::string>{"position.put_CurrentPosition 3725.5"});
     EXPECT_EQ(CurPosition, 3725.5);
     EXPECT_EQ(Form().StatusBar1.PanelText(0), "Position: 01:02:05:500");
@@ -364,7 +358,7 @@ TEST_F(PlayingControlTest, ScrollingThePositionSeeksAndRewritesBothPanels) {
 
 TEST_F(PlayingControlTest, TheCreditOpensTheMakersPageThroughTheShell) {
     Click(Control(kIdCreditLabel));
-    EXPECT_EQ(Matching(rig.desktop.calls, "ShellExecuteA"),
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "ShellExecuteA"),
               std::vector<std::string>{"ShellExecuteA open http://quillon.example.org/wallcine/ 1"});
 }
 

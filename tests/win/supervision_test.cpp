@@ -20,17 +20,11 @@ namespace wallcine::app {
 namespace {
 
 using test::AppRig;
+using test::LinesStartingWith;
 using test::PumpMessages;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
-
-std::vector<std::string> Matching(const std::vector<std::string>& lines, const std::string& prefix) {
-    std::vector<std::string> result;
-    for (const auto& line : lines)
-        if (line.starts_with(prefix)) result.push_back(line);
-    return result;
-}
 
 // Three rows (or one), the first playing, supervision running as one second after start.
 class SupervisionTest : public ::testing::Test {
@@ -78,7 +72,7 @@ TEST_F(SupervisionTest, EachTickShowsPositionAndDurationAndMovesOnlyTheThumb) {
     rig.Tick();
     EXPECT_EQ(Thumb(), 36615);
     EXPECT_EQ(rig.form2->TrackBar1.Position(), 0) << "the stored position is the user's alone";
-    EXPECT_TRUE(Matching(rig.TraceFrom(mark), "position.put_CurrentPosition").empty()) << "progress never seeks";
+    EXPECT_TRUE(LinesStartingWith(rig.TraceFrom(mark), "position.put_CurrentPosition").empty()) << "progress never seeks";
 }
 
 TEST_F(SupervisionTest, TheTitleScrollsOneCharacterEverySixteenthTick) {
@@ -152,7 +146,7 @@ TEST_F(SupervisionTest, PlayNextSkipsARowThatCannotBePlayedAndReportsItOnce) {
     EXPECT_EQ(CurrentFile, "C:\\c.avi");
     EXPECT_EQ(rig.form3->ListBox1.ItemIndex(), 2);
     EXPECT_TRUE(rig.form1->mmtimer1.Enabled());
-    const auto reports = Matching(rig.desktop.calls, "MessageBoxA");
+    const auto reports = LinesStartingWith(rig.desktop.calls, "MessageBoxA");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].ends_with("($80070002).] [Wallcine] 16")) << reports[0];
 
@@ -163,7 +157,7 @@ TEST_F(SupervisionTest, PlayNextSkipsARowThatCannotBePlayedAndReportsItOnce) {
     EndTheItem();
     rig.Tick();
     EXPECT_EQ(CurrentFile, "C:\\c.avi");
-    EXPECT_EQ(Matching(rig.desktop.calls, "MessageBoxA").size(), 1u);
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "MessageBoxA").size(), 1u);
 }
 
 TEST_F(SupervisionTest, WhenNoRowCanBePlayedPlaybackStopsAfterOneRound) {
@@ -175,8 +169,8 @@ TEST_F(SupervisionTest, WhenNoRowCanBePlayedPlaybackStopsAfterOneRound) {
 
     rig.Tick();
 
-    EXPECT_EQ(Matching(rig.TraceFrom(mark), "graph.RenderFile").size(), 3u) << "each row tried once";
-    EXPECT_EQ(Matching(rig.desktop.calls, "MessageBoxA").size(), 1u);
+    EXPECT_EQ(LinesStartingWith(rig.TraceFrom(mark), "graph.RenderFile").size(), 3u) << "each row tried once";
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "MessageBoxA").size(), 1u);
     EXPECT_FALSE(rig.form1->mmtimer1.Enabled());
     EXPECT_EQ(PlayNextPending, 0) << "a later play-next is not blocked for ever";
     EXPECT_FALSE(MediaPosition);
@@ -190,7 +184,7 @@ TEST_F(SupervisionTest, AGraphWithoutAPositionInterfaceFailsPlayNextWithoutATick
 
     rig.Tick();
 
-    const auto reports = Matching(rig.desktop.calls, "MessageBoxA");
+    const auto reports = LinesStartingWith(rig.desktop.calls, "MessageBoxA");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_THAT(reports[0], testing::HasSubstr("[Interface not supported]"));
     EXPECT_FALSE(rig.form1->mmtimer1.Enabled());

@@ -9,6 +9,13 @@
 
 namespace wallcine::test {
 
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
+    std::vector<std::string> result;
+    for (const auto& line : lines)
+        if (line.starts_with(prefix)) result.push_back(line);
+    return result;
+}
+
 AppRig::AppRig(std::string first_argument_) : first_argument(std::move(first_argument_)) {
     factory.Provide(CLSID_VideoRenderer, static_cast<IBaseFilter*>(&renderer));
     // As under Wine: no Overlay Mixer, so the video stays in the renderer's own window.

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "app/form1_main.h"
@@ -30,6 +31,9 @@
 #include "win/unique_handle.h"
 
 namespace wallcine::test {
+
+// The lines of a trace or call record that start with `prefix`, in order.
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
 
 class AppRig {
 public:
