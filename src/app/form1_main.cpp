@@ -155,6 +155,14 @@ void TForm1::StartPlaying() {
 
 // --- Steps shared by the commands that start an item ----------------------------------------------
 
+void TForm1::StopOutgoingItem() {
+    // Stopped first: under Wine 8 a graph that was seeked while running (with its sound going to
+    // an audio device) never returns from the Stop that follows. For the same reason every item
+    // is rewound before it is played (StartFromTheBeginning), never while it runs.
+    FilterGraph1.Stop();
+    SeekTo(CurDuration);
+}
+
 void TForm1::StartFreshGraph() {
     FilterGraph1.ResetGraph();
     FilterGraph1.SetActive(false);
@@ -174,6 +182,13 @@ void TForm1::RenderCurrentFile() {
 void TForm1::SetPositionRange() {
     ReadDuration();
     Form2->TrackBar1.SetMax(ToSliderTenths(CurDuration));
+}
+
+void TForm1::StartFromTheBeginning() {
+    SetPositionRange();
+    // The new maximum may have clamped a slider the user left beyond the new item's length, and
+    // the clamp seeks to the end; the item still starts from its beginning.
+    SeekTo(0);
 }
 
 void TForm1::RefreshActiveFilters() {
@@ -230,18 +245,15 @@ bool TForm1::StretchMovieChecked() const noexcept {
 void TForm1::LoadFile1Click() {
     if (!OpenDialog1.Execute(Handle())) return;
     mmtimer1.SetEnabled(false);
-    SeekTo(CurDuration);
+    StopOutgoingItem();
     StartFreshGraph();
     ChooseFromDialogSelection();
     RenderCurrentFile();
+    StartFromTheBeginning();
     FilterGraph1.Play();
     FilterGraph1.SetVolume(VolumeLevel);
     Form2->movielbl.SetCaption(TitleText(CurrentFile));
     Form3->FormCreate();
-    SetPositionRange();
-    // A slider left beyond the new item's length may have seeked it to its end: start from the
-    // beginning, as play-next does.
-    SeekTo(0);
     RefreshActiveFilters();
     mmtimer1.SetEnabled(true);
 }
@@ -271,8 +283,8 @@ void TForm1::FormClose() {
     // However the window closes (Exit, log-off, shutdown), no tick may touch the graph below.
     mmtimer1.SetEnabled(false);
     if (startup_timer_) ::KillTimer(Handle(), std::exchange(startup_timer_, 0));
-    SeekTo(CurDuration);
-    // Each step runs even when an earlier one failed: the desktop and the tray must be restored.
+    // The desktop and the tray come first, and each step runs even when an earlier one failed:
+    // whatever the graph does on its way down, the user's settings are back.
     std::exception_ptr failure;
     auto step = [&failure](auto&& action) {
         try {
@@ -284,7 +296,7 @@ void TForm1::FormClose() {
     step([this] { Video_Window->LeaveDesktopMode(); });
     RemoveTrayIcon();
     step([this] {
-        FilterGraph1.Stop();
+        StopOutgoingItem();
         FilterGraph1.ResetGraph();
         FilterGraph1.SetActive(false);
     });

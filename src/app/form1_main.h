@@ -35,6 +35,8 @@ public:
     bool TerminateRequested() const noexcept { return terminate_requested_; }
 
     // --- Steps the commands that start an item share (GUI thread) ---------------------------
+    // Stops the graph, then seeks the outgoing item to its end (as last read by the tick).
+    void StopOutgoingItem();
     // ResetGraph, then Active false and true: an empty, fresh graph with the video window's renderer.
     void StartFreshGraph();
     // RenderFile(CurrentFile), then MediaPosition from the graph; a graph without
@@ -42,6 +44,8 @@ public:
     void RenderCurrentFile();
     // get_Duration into CurDuration; the position slider's maximum from it.
     void SetPositionRange();
+    // SetPositionRange, then a rewind: a newly rendered item, before it plays.
+    void StartFromTheBeginning();
     // Refills the active filters window's list.
     void RefreshActiveFilters();
 

@@ -71,8 +71,7 @@ void TForm1::ApplyNextItemRule() {
 void TForm1::WMPlayNext(WPARAM wparam) {
     if (wparam != 0) return;
     mmtimer1.SetEnabled(false);
-    SeekTo(CurDuration);
-    FilterGraph1.Stop();
+    StopOutgoingItem();
 
     // A row that cannot be played is skipped for the one after it; after one round of the
     // playlist without a playable row, playback stops instead of spinning through it again.
@@ -95,13 +94,9 @@ void TForm1::WMPlayNext(WPARAM wparam) {
     }
 
     if (rendered) {
-        SeekTo(0);
-        ReadDuration();
-        Form2->TrackBar1.SetMax(ToSliderTenths(CurDuration));
+        StartFromTheBeginning();
         FilterGraph1.Play();
         FilterGraph1.SetVolume(VolumeLevel);
-        // A slider beyond the new item's length has just seeked it to its end: start it again.
-        SeekTo(0);
         Form2->movielbl.SetCaption(TitleText(CurrentFile));
         RefreshActiveFilters();
         mmtimer1.SetEnabled(true);

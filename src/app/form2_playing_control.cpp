@@ -87,7 +87,8 @@ void TForm2::CreateControls() {
     speed_button_ = CreateChild(form, "BUTTON", BS_OWNERDRAW, kIdPlayPause, 32, 200, 32, 28);
     TrackBar1.Create(form, {kIdPosition, 72, 200, 161, 25, false, 0, 100, 0, 1, 10, "Position"});
     TrackBar2.Create(form, {kIdVolume, 240, 48, 25, 150, true, 1, 10000, 1, 100, 1000, "Volume"});
-    movielbl.Create(form, {kIdTitle, 0, 238, 272, 16, 0, "Wallcine Player"}, normal);
+    // One line that scrolls: a long title is clipped at the right edge, never wrapped.
+    movielbl.Create(form, {kIdTitle, 0, 238, 272, 16, SS_LEFTNOWORDWRAP, "Wallcine Player"}, normal);
     StatusBar1.Create(form, kIdStatusBar, 19,
                       {{136, TStatusBar::Alignment::Left}, {50, TStatusBar::Alignment::Right}}, true);
     ::SendMessageA(StatusBar1.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);

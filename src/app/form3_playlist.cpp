@@ -108,17 +108,14 @@ void TForm3::ListBox1DblClick() {
     const int selected = ListBox1.ItemIndex();
     if (selected < 0 || !Form1) return;
     Form1->mmtimer1.SetEnabled(false);
-    SeekTo(CurDuration);
+    Form1->StopOutgoingItem();
     Form1->StartFreshGraph();
     CurrentFile = ListBox1.Item(selected);
     Form1->RenderCurrentFile();
+    Form1->StartFromTheBeginning();
     Form1->FilterGraph1.Play();
     Form1->FilterGraph1.SetVolume(VolumeLevel);
     if (Form2) Form2->movielbl.SetCaption(TitleText(CurrentFile));
-    Form1->SetPositionRange();
-    // A position slider left beyond the new item's length has just seeked it to its end, which
-    // would skip the row the user chose: start it from the beginning, as play-next does.
-    SeekTo(0);
     Form1->RefreshActiveFilters();
     Form1->mmtimer1.SetEnabled(true);
 }

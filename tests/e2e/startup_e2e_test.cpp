@@ -1,7 +1,14 @@
 // Start-up of the real Wallcine.exe under Wine: the Windows 8 overlay switch (written once, the
-// user told to restart, exit code 0), then a normal start with its four hidden windows.
+// user told to restart, exit code 0), then a normal start with its four hidden windows; and a
+// start without an argument, whose open dialog the user cancels or answers with three files.
 #include <gtest/gtest.h>
 
+#include "app/control_ids.h"
+#include "desktop_settings.h"
+#include "polling.h"
+#include "remote_controls.h"
+#include "system_dialogs.h"
+#include "test_files.h"
 #include "wallcine_process.h"
 
 namespace wallcine::e2e {
@@ -11,7 +18,6 @@ constexpr char kShimKey[] = "Software\\Microsoft\\Direct3D\\Shims\\EnableOverlay
 constexpr char kWarningCaption[] = "Wallcine - Windows 8 Warning";
 constexpr char kWarningText[] =
     "Windows 8 Overlay registry patch completed. You should restart the program for changes to take effect.";
-constexpr int kMessageBoxTextId = 0xFFFF;
 
 void ExpectNormalStartAndClose(WallcineProcess& wallcine) {
     HWND main_window = wallcine.WaitForWindow("TForm1");
@@ -33,20 +39,19 @@ TEST(StartupE2E, OnWindows8TheFirstStartWritesTheOverlaySwitchAndTheNextOneRuns)
     DeleteUserValue(kShimKey, exe);
     {
         WallcineProcess wallcine("ignored-because-the-patch-ends-the-start.avi");
-        HWND warning = wallcine.WaitForWindow("#32770", kWarningCaption);
+        HWND warning = WaitForMessageBox(wallcine, kWarningCaption);
         ASSERT_NE(warning, nullptr) << "no overlay warning";
-        char text[512] = {};
-        ::GetDlgItemTextA(warning, kMessageBoxTextId, text, sizeof text);
-        EXPECT_STREQ(text, kWarningText);
+        EXPECT_EQ(MessageBoxText(warning), kWarningText);
         // The value is written before the user is told, and no window exists yet.
         EXPECT_EQ(ReadUserDword(kShimKey, exe), std::optional<DWORD>(1));
         EXPECT_EQ(wallcine.FindWindowNow("TForm1"), nullptr);
 
-        ::PostMessageA(warning, WM_COMMAND, IDOK, 0);
+        DismissMessageBox(warning);
         EXPECT_EQ(wallcine.WaitForExit(), std::optional<DWORD>(0));
     }
     {
-        WallcineProcess wallcine;
+        DesktopSettingsForTest desktop;
+        WallcineProcess wallcine(Quoted(ClipPath("red-1s.avi")));
         ExpectNormalStartAndClose(wallcine);
     }
     EXPECT_EQ(ReadUserDword(kShimKey, exe), std::optional<DWORD>(1));
@@ -57,9 +62,43 @@ TEST(StartupE2E, OnWindows7TheRegistryIsLeftAlone) {
     WineVersionForWallcine windows7("win7");
     const std::string exe = WallcineExePath();
     DeleteUserValue(kShimKey, exe);
-    WallcineProcess wallcine;
+    DesktopSettingsForTest desktop;
+    WallcineProcess wallcine(Quoted(ClipPath("red-1s.avi")));
     ExpectNormalStartAndClose(wallcine);
     EXPECT_EQ(ReadUserDword(kShimKey, exe), std::nullopt);
+}
+
+TEST(StartupE2E, WithoutAnArgumentTheOpenDialogAsksAndCancellingEndsQuietly) {
+    DesktopSettingsForTest desktop;
+    WallcineProcess wallcine;
+    HWND open_dialog = WaitForFileDialog(wallcine);
+    ASSERT_NE(open_dialog, nullptr) << "no open dialog";
+    ::PostMessageA(open_dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ(wallcine.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(wallcine.FindWindowNow("#32770"), nullptr) << "no message after a cancel";
+}
+
+TEST(StartupE2E, ThreeFilesChosenTogetherInTheOpenDialogBecomeTheRowsAndTheFirstPlays) {
+    DesktopSettingsForTest desktop;
+    WallcineProcess wallcine;
+    HWND open_dialog = WaitForFileDialog(wallcine);
+    ASSERT_NE(open_dialog, nullptr) << "no open dialog";
+    EXPECT_EQ(FileDialogType(open_dialog), "All video files") << "the first filter is selected at first";
+    ASSERT_TRUE(AnswerFileDialogWithFiles(open_dialog, BuildPath("media"),
+                                          {"grey-30s.avi", "red-1s.avi", "green-1s.avi"}));
+
+    const WallcineProcess::Forms forms = wallcine.WaitUntilInTray();
+    ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray";
+    const std::vector<std::string> rows{ClipPath("grey-30s.avi"), ClipPath("red-1s.avi"), ClipPath("green-1s.avi")};
+    EXPECT_EQ(ListBoxRows(Control(forms.playlist, app::kIdPlaylistRows)), rows);
+    ::PostMessageA(forms.main, WM_COMMAND, app::kCmdPlayingControl, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(forms.playing_control); }))
+        << "\"Playing Control\" showed nothing";
+    EXPECT_TRUE(IsRotationOf(WindowText(Control(forms.playing_control, app::kIdTitle)), TitleText(rows[0])))
+        << "the first file chosen must play first";
+
+    ::PostMessageA(forms.main, WM_COMMAND, app::kCmdExit, 0);
+    EXPECT_EQ(wallcine.WaitForExit(), std::optional<DWORD>(0));
 }
 
 }  // namespace

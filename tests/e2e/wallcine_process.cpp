@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/control_ids.h"
+#include "polling.h"
 #include "test_files.h"
+#include "tray_probe.h"
 
 namespace wallcine::e2e {
 
@@ -44,6 +47,17 @@ HWND WallcineProcess::WaitForWindow(const char* class_name, const char* caption,
         if (::GetTickCount() - start > timeout_ms) return nullptr;
         if (::WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) return FindWindowNow(class_name, caption);
     }
+}
+
+WallcineProcess::Forms WallcineProcess::WaitForForms(DWORD timeout_ms) const {
+    if (!WaitForWindow("TForm4", nullptr, timeout_ms)) return {};
+    return {FindWindowNow("TForm1"), FindWindowNow("TForm2"), FindWindowNow("TForm3"), FindWindowNow("TForm4")};
+}
+
+WallcineProcess::Forms WallcineProcess::WaitUntilInTray() const {
+    const Forms forms = WaitForForms();
+    if (!forms.main || !WaitUntil([&] { return TrayHoldsIcon(forms.main, app::kTrayIconId); })) return {};
+    return forms;
 }
 
 std::optional<DWORD> WallcineProcess::WaitForExit(DWORD timeout_ms) const {

@@ -1,5 +1,5 @@
 // Helpers for driving the real Wallcine.exe from a test: start it, find its windows by class,
-// wait for it to end, and read and write the registry it uses.
+// wait until it plays from the tray or until it ends, and read and write the registry it uses.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,19 @@ public:
     HWND FindWindowNow(const char* class_name, const char* caption = nullptr) const;
     // The exit code, or nothing when the process is still running after the time-out.
     std::optional<DWORD> WaitForExit(DWORD timeout_ms = 15000) const;
+
+    // The four windows once start-up has made them all (each window's creation handler has run
+    // before the next window is made, so the last one's presence means the others are complete);
+    // nullptrs when they do not all come.
+    struct Forms {
+        HWND main = nullptr;              // TForm1
+        HWND playing_control = nullptr;   // TForm2
+        HWND playlist = nullptr;          // TForm3
+        HWND active_filters = nullptr;    // TForm4
+    };
+    Forms WaitForForms(DWORD timeout_ms = 15000) const;
+    // The four windows once the first item plays and the tray icon is there; nullptrs otherwise.
+    Forms WaitUntilInTray() const;
 
 private:
     PROCESS_INFORMATION info_{};

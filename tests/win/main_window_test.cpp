@@ -235,9 +235,12 @@ TEST_F(MainWindowTest, LoadFileOfAPlaylistRebuildsTheGraphAndTheRowsAndSetsTheSl
     Send(WM_COMMAND, kCmdLoadFile, 0);
 
     const auto trace = rig.TraceFrom(mark);
-    EXPECT_EQ(trace.front(), "position.put_CurrentPosition 2") << "the outgoing item is seeked to its end";
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace[0], "control.Stop");
+    EXPECT_EQ(trace[1], "position.put_CurrentPosition 2") << "the outgoing item is seeked to its end once stopped";
     EXPECT_THAT(trace, Contains("graph.RenderFile C:\\x.avi"));
     EXPECT_THAT(trace, Contains("audio.put_Volume 0"));
+    EXPECT_EQ(test::SeekWhileRunning(trace), "") << "the new item is rewound before it plays";
     EXPECT_EQ(CurrentFile, "C:\\x.avi");
     EXPECT_EQ(rig.form3->ListBox1.Items(), (std::vector<std::string>{"C:\\x.avi", "C:\\y.avi"}));
     EXPECT_EQ(rig.form2->TrackBar1.Max(), 832);

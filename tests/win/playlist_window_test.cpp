@@ -217,11 +217,11 @@ TEST_F(PlaylistWindowTest, PlayingARowSeeksTheOldItemToItsEndThenStartsTheRowFro
         for (const char* kind : {"position.", "control.", "graph.RenderFile", "audio."})
             if (line.starts_with(kind)) playback.push_back(line);
     }
-    EXPECT_EQ(playback, (Rows{"position.put_CurrentPosition 2",  // the outgoing item to its end
-                              "control.Stop", "graph.RenderFile C:\\media\\b.avi", "control.Run",
-                              "audio.put_Volume -4000",
-                              "position.put_CurrentPosition 7.5",   // the slider's clamp seeks to the end
-                              "position.put_CurrentPosition 0"}));  // so the new item is rewound
+    EXPECT_EQ(playback, (Rows{"control.Stop",  // stopped, then the outgoing item to its end
+                              "position.put_CurrentPosition 2", "control.Stop", "graph.RenderFile C:\\media\\b.avi",
+                              "position.put_CurrentPosition 7.5",  // the slider's clamp seeks to the end
+                              "position.put_CurrentPosition 0",    // so the new item is rewound
+                              "control.Run", "audio.put_Volume -4000"}));
 
     EXPECT_EQ(CurrentFile, "C:\\media\\b.avi");
     EXPECT_EQ(CurDuration, 7.5);

@@ -16,6 +16,16 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines
     return result;
 }
 
+std::string SeekWhileRunning(const std::vector<std::string>& lines) {
+    bool running = false;
+    for (const auto& line : lines) {
+        if (line == "control.Run") running = true;
+        else if (line == "control.Stop") running = false;
+        else if (running && line.starts_with("position.put_CurrentPosition")) return line;
+    }
+    return {};
+}
+
 AppRig::AppRig(std::string first_argument_) : first_argument(std::move(first_argument_)) {
     factory.Provide(CLSID_VideoRenderer, static_cast<IBaseFilter*>(&renderer));
     // As under Wine: no Overlay Mixer, so the video stays in the renderer's own window.

@@ -35,6 +35,11 @@ namespace wallcine::test {
 // The lines of a trace or call record that start with `prefix`, in order.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
 
+// The first seek in `lines` made while the graph was running ("control.Run" seen, no
+// "control.Stop" since), or an empty string when there is none. Under Wine 8 a graph seeked while
+// running hangs in its next Stop, so the program's own sequences seek only a stopped graph.
+std::string SeekWhileRunning(const std::vector<std::string>& lines);
+
 class AppRig {
 public:
     explicit AppRig(std::string first_argument = "C:\\media\\first.avi");
