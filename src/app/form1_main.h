@@ -64,6 +64,7 @@ public:
     void Exit1Click();
 
     bool StretchMovieChecked() const noexcept;
+    HMENU TrayMenu() const noexcept { return popup_menu_.get(); }
     bool TrayIconAdded() const noexcept { return tray_icon_added_; }
 
     // --- Components (declared so that the graph outlives its clients and the tick) ----------

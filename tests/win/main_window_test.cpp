@@ -194,6 +194,20 @@ TEST_F(MainWindowTest, ALeftButtonOnTheIconShowsThePlayingControlAndOtherMessage
     EXPECT_TRUE(::IsWindowVisible(rig.form2->Handle()));
 }
 
+TEST_F(MainWindowTest, TheTrayMenuHasItsItemsInOrder) {
+    HMENU menu = rig.form1->TrayMenu();
+    std::vector<std::string> items;
+    for (int index = 0; index < ::GetMenuItemCount(menu); ++index) {
+        char caption[64] = {};
+        ::GetMenuStringA(menu, static_cast<UINT>(index), caption, sizeof caption, MF_BYPOSITION);
+        const UINT state = ::GetMenuState(menu, static_cast<UINT>(index), MF_BYPOSITION);
+        items.push_back((state & MF_SEPARATOR) ? std::string("-")
+                                               : std::to_string(::GetMenuItemID(menu, index)) + " " + caption);
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{"101 Load File", "102 Playlist", "-", "104 Playing Control",
+                                               "105 Stretch Movie", "106 Active Filters", "-", "108 Exit"}));
+}
+
 TEST_F(MainWindowTest, MenuCommandsShowTheirWindows) {
     const std::pair<MenuCommand, FormWindow*> commands[] = {
         {kCmdPlaylist, rig.form3.get()}, {kCmdPlayingControl, rig.form2.get()}, {kCmdActiveFilters, rig.form4.get()}};
