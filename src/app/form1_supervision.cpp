@@ -38,8 +38,7 @@ void TForm1::mmtimer1Timer() {
     ReadDuration();
     // The thumb only: the slider's change event would seek the item to where it already is.
     Form2->TrackBar1.MoveThumb(ToSliderTenths(CurPosition));
-    Form2->StatusBar1.SetPanelText(0, PositionText(CurPosition));
-    Form2->StatusBar1.SetPanelText(1, DurationText(CurDuration));
+    Form2->ShowPositionAndDuration();
 
     if (!ItemHasEnded(CurPosition, CurDuration)) return;
     if (Form3->ListBox1.Count() >= 2) {

@@ -118,6 +118,10 @@ void TForm2::TrackBar1Change() {
     SeekTo(TrackBar1.Position() / 10.0);
     ReadPosition();
     ReadDuration();
+    ShowPositionAndDuration();
+}
+
+void TForm2::ShowPositionAndDuration() {
     StatusBar1.SetPanelText(0, PositionText(CurPosition));
     StatusBar1.SetPanelText(1, DurationText(CurDuration));
 }

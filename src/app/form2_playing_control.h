@@ -21,6 +21,9 @@ public:
     // Title, then the position slider's range from the current item's duration.
     void FormShow() override;
 
+    // Both status panels from CurPosition and CurDuration (the tick and the seek write them).
+    void ShowPositionAndDuration();
+
     void SpeedButton1Click();
     void TrackBar1Change();
     void TrackBar2Change();

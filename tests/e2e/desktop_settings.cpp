@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "test_files.h"
+#include "wallcine_process.h"
 
 namespace wallcine::e2e {
 namespace {
@@ -42,18 +43,10 @@ std::optional<std::string> ReadWallpaperValue() {
 }
 
 COLORREF DesktopColourSeenByNewProcess() {
-    std::string command_line = Quoted(DriverSiblingPath("desktop_colour_probe.exe"));
-    STARTUPINFOA startup{sizeof startup};
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
-        ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
-        return CLR_INVALID;
-    }
+    const StartedProcess probe = StartProcess(Quoted(DriverSiblingPath("desktop_colour_probe.exe")));
     DWORD colour = CLR_INVALID;
-    if (::WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) ::GetExitCodeProcess(info.hProcess, &colour);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
+    if (probe.handle && ::WaitForSingleObject(probe.handle.get(), 30000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(probe.handle.get(), &colour);
     return colour;
 }
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <regex>
 
+#include "win/code_page.h"
+
 namespace wallcine::e2e {
 
 RemoteBuffer::RemoteBuffer(HANDLE process, std::size_t size)
@@ -28,16 +30,6 @@ std::string RemoteBuffer::ReadText() const {
 }
 
 namespace {
-
-std::string Ansi(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), converted.data(), size, nullptr,
-                          nullptr);
-    return converted;
-}
 
 constexpr UINT kAnswerTimeoutMs = 10000;
 
@@ -85,7 +77,7 @@ std::vector<std::string> ListBoxRows(HWND list_box) {
         const LRESULT copied = AskWide(list_box, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
         if (copied < 0) break;
         text.resize(static_cast<std::size_t>(copied));
-        rows.push_back(Ansi(text));
+        rows.push_back(win::WideToAnsi(text));
     }
     return rows;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/control_ids.h"
 #include "polling.h"
 #include "test_files.h"
@@ -11,23 +13,30 @@ namespace wallcine::e2e {
 
 std::string WallcineExePath() { return BuildPath("Wallcine.exe"); }
 
+StartedProcess StartProcess(std::string command_line) {
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info)) {
+        ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
+        return {};
+    }
+    win::unique_handle_kernel thread(info.hThread);  // not needed: closed at once
+    return {win::unique_handle_kernel(info.hProcess), info.dwProcessId};
+}
+
 WallcineProcess::WallcineProcess(const std::string& arguments) {
     std::string command_line = Quoted(WallcineExePath());
     if (!arguments.empty()) command_line += " " + arguments;
-    STARTUPINFOA startup{sizeof startup};
-    if (!::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info_))
-        ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
+    process_ = StartProcess(std::move(command_line));
 }
 
 WallcineProcess::~WallcineProcess() {
-    if (!info_.hProcess) return;
-    if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(info_.hProcess, 99);
-        ::WaitForSingleObject(info_.hProcess, 5000);
+    if (!process_.handle) return;
+    if (::WaitForSingleObject(Handle(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(Handle(), 99);
+        ::WaitForSingleObject(Handle(), 5000);
     }
-    ::CloseHandle(info_.hThread);
-    ::CloseHandle(info_.hProcess);
 }
 
 HWND WallcineProcess::FindWindowNow(const char* class_name, const char* caption) const {
@@ -35,7 +44,7 @@ HWND WallcineProcess::FindWindowNow(const char* class_name, const char* caption)
     while ((window = ::FindWindowExA(nullptr, window, class_name, caption)) != nullptr) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        if (owner == info_.dwProcessId) return window;
+        if (owner == Id()) return window;
     }
     return nullptr;
 }
@@ -45,7 +54,7 @@ HWND WallcineProcess::WaitForWindow(const char* class_name, const char* caption,
     for (;;) {
         if (HWND window = FindWindowNow(class_name, caption)) return window;
         if (::GetTickCount() - start > timeout_ms) return nullptr;
-        if (::WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) return FindWindowNow(class_name, caption);
+        if (::WaitForSingleObject(Handle(), 50) == WAIT_OBJECT_0) return FindWindowNow(class_name, caption);
     }
 }
 
@@ -61,9 +70,9 @@ WallcineProcess::Forms WallcineProcess::WaitUntilInTray() const {
 }
 
 std::optional<DWORD> WallcineProcess::WaitForExit(DWORD timeout_ms) const {
-    if (::WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) return std::nullopt;
+    if (::WaitForSingleObject(Handle(), timeout_ms) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
-    ::GetExitCodeProcess(info_.hProcess, &code);
+    ::GetExitCodeProcess(Handle(), &code);
     return code;
 }
 

@@ -8,10 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "win/unique_handle.h"
+
 namespace wallcine::e2e {
 
 // The Wallcine.exe under test, from the build tree, as a Windows path.
 std::string WallcineExePath();
+
+// A process the driver started: its handle (owned) and id. An empty handle when it did not start
+// (the test has then been failed with the reason).
+struct StartedProcess {
+    win::unique_handle_kernel handle;
+    DWORD id = 0;
+};
+StartedProcess StartProcess(std::string command_line);
 
 class WallcineProcess {
 public:
@@ -20,8 +30,8 @@ public:
     WallcineProcess(const WallcineProcess&) = delete;
     WallcineProcess& operator=(const WallcineProcess&) = delete;
 
-    DWORD Id() const noexcept { return info_.dwProcessId; }
-    HANDLE Handle() const noexcept { return info_.hProcess; }
+    DWORD Id() const noexcept { return process_.id; }
+    HANDLE Handle() const noexcept { return process_.handle.get(); }
     // The process's top-level window of that class (and caption, when given), waiting for it.
     HWND WaitForWindow(const char* class_name, const char* caption = nullptr, DWORD timeout_ms = 15000) const;
     HWND FindWindowNow(const char* class_name, const char* caption = nullptr) const;
@@ -42,7 +52,7 @@ public:
     Forms WaitUntilInTray() const;
 
 private:
-    PROCESS_INFORMATION info_{};
+    StartedProcess process_;
 };
 
 // Registry helpers on HKEY_CURRENT_USER.
