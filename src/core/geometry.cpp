@@ -18,7 +18,11 @@ constexpr std::int32_t ToInt32(std::int64_t value) noexcept {
 
 }  // namespace
 
-Rect AspectFitRect(const Rect& target, const Rect& source) noexcept {
+namespace {
+
+// The picture scaled to meet the target's width or its height, centred: the fitting scale
+// (bars) or the covering one (overflow).
+Rect AspectScaledRect(const Rect& target, const Rect& source, bool cover) noexcept {
     const std::int32_t targetW = target.width();
     const std::int32_t targetH = target.height();
     const std::int32_t sourceW = source.width();
@@ -27,11 +31,12 @@ Rect AspectFitRect(const Rect& target, const Rect& source) noexcept {
 
     std::int32_t width;
     std::int32_t height;
-    if (static_cast<double>(targetH) / sourceH > static_cast<double>(targetW) / sourceW) {
-        width = targetW;  // target is taller than the picture: bars above and below
+    const bool target_taller = static_cast<double>(targetH) / sourceH > static_cast<double>(targetW) / sourceW;
+    if (target_taller != cover) {
+        width = targetW;  // the width meets: bars above and below, or overflow left and right
         height = MulDiv(sourceH, targetW, sourceW);
     } else {
-        height = targetH;  // bars left and right (or none)
+        height = targetH;  // the height meets
         width = MulDiv(sourceW, targetH, sourceH);
     }
 
@@ -39,6 +44,12 @@ Rect AspectFitRect(const Rect& target, const Rect& source) noexcept {
     const std::int64_t top = static_cast<std::int64_t>(target.top) + (static_cast<std::int64_t>(targetH) - height) / 2;
     return Rect{ToInt32(left), ToInt32(top), ToInt32(left + width), ToInt32(top + height)};
 }
+
+}  // namespace
+
+Rect AspectFitRect(const Rect& target, const Rect& source) noexcept { return AspectScaledRect(target, source, false); }
+
+Rect AspectCoverRect(const Rect& target, const Rect& source) noexcept { return AspectScaledRect(target, source, true); }
 
 ZoomRect ZoomSourceRect(std::int32_t width, std::int32_t height, std::int32_t percent) noexcept {
     if (width <= 0 || height <= 0) return ZoomRect{0, 0, width, height};

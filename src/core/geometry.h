@@ -28,6 +28,10 @@ struct Rect {
 // aspect to keep, so the target comes back unchanged and the picture fills it.
 Rect AspectFitRect(const Rect& target, const Rect& source) noexcept;
 
+// The smallest rectangle with the source's aspect ratio that covers `target`, centred on it
+// (it overflows on two sides, which the caller clips). As AspectFitRect for an empty source.
+Rect AspectCoverRect(const Rect& target, const Rect& source) noexcept;
+
 struct ZoomRect {
     std::int32_t left = 0;
     std::int32_t top = 0;

@@ -10,8 +10,11 @@ namespace {
 constexpr char kDesktopFormClass[] = "TDesktopForm";
 }
 
-DesktopForm::DesktopForm(COLORREF color, std::function<bool()> can_close)
-    : can_close_(std::move(can_close)), background_(::CreateSolidBrush(color)) {
+DesktopForm::DesktopForm(COLORREF color, std::function<bool()> can_close, std::function<void(bool)> desktop_changed)
+    : can_close_(std::move(can_close)),
+      desktop_changed_(std::move(desktop_changed)),
+      taskbar_created_(::RegisterWindowMessageA("TaskbarCreated")),
+      background_(::CreateSolidBrush(color)) {
     WNDCLASSEXA window_class{sizeof window_class};
     window_class.lpfnWndProc = &win::BoundWindowProc<DesktopForm, &DesktopForm::window_, &DesktopForm::HandleMessage>;
     window_class.hInstance = ::GetModuleHandleA(nullptr);
@@ -40,6 +43,10 @@ void DesktopForm::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
 LRESULT DesktopForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_CLOSE) {
         if (can_close_ && can_close_()) Hide();
+        return 0;
+    }
+    if (message == WM_DISPLAYCHANGE || (message == taskbar_created_ && taskbar_created_)) {
+        if (desktop_changed_) desktop_changed_(message != WM_DISPLAYCHANGE);
         return 0;
     }
     if (message == WM_ERASEBKGND) {

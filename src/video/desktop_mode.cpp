@@ -1,6 +1,7 @@
 // Desktop mode: the video window moves into a hidden borderless form over one monitor, the
 // wallpaper setting is emptied and the desktop background takes the colour key, so the overlay
-// shows behind the icons. Leaving puts the wallpaper and the colour back.
+// shows behind the icons. Without an overlay the renderer's own window goes onto a wallpaper
+// layer instead (desktop_layer.cpp). Leaving puts the wallpaper and the colour back.
 #include <algorithm>
 
 #include "video/desktop_form.h"
@@ -26,13 +27,13 @@ void SetDesktopColor(COLORREF color) {
     win::DesktopServices().SetSysColors(1, &element, &color);
 }
 
-RECT MonitorBounds(HMONITOR monitor) {
+}  // namespace
+
+RECT TDSVideoWindowEx2::DesktopMonitorBounds() const {
     MONITORINFO info{sizeof info};
-    if (monitor && win::DesktopServices().GetMonitorInfoA(monitor, &info)) return info.rcMonitor;
+    if (desktop_monitor_ && win::DesktopServices().GetMonitorInfoA(desktop_monitor_, &info)) return info.rcMonitor;
     return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
 }
-
-}  // namespace
 
 std::string TDSVideoWindowEx2::ReadWallpaper() {
     win::RegistryValue value;
@@ -73,14 +74,18 @@ void TDSVideoWindowEx2::EnterDesktopModeOn(HMONITOR monitor) {
     saved_wallpaper_ = ReadWallpaper();
     saved_desktop_color_ = services.GetSysColor(COLOR_BACKGROUND);
     WriteWallpaper("");
-    SetDesktopColor(ColorToRGB(color_key_));
+    // A key the mixer never reported is no colour at all: the desktop keeps its own then.
+    desktop_color_changed_ = color_key_ != clNone;
+    if (desktop_color_changed_) SetDesktopColor(ColorToRGB(color_key_));
 
     saved_parent_ = Parent();
     ::SetParent(Handle(), desktop_form_->Handle());
-    desktop_form_->SetBounds(MonitorBounds(monitor));
+    desktop_form_->SetBounds(DesktopMonitorBounds());
     AlignToParentClient();
     desktop_form_->Show();
     desktop_mode_ = true;
+    // No overlay to show the video through the key: the renderer's window goes on the layer.
+    if (!overlay_active_) AttachWallpaperLayer();
     ApplyVideoWindow();
     if (overlay_active_) RefreshColorKey();
     desktop_form_->Hide();
@@ -93,14 +98,19 @@ void TDSVideoWindowEx2::EnterDesktopModeOn(HMONITOR monitor) {
 void TDSVideoWindowEx2::LeaveDesktopMode() {
     if (desktop_mode_) {
         WriteWallpaper(saved_wallpaper_);
-        SetDesktopColor(saved_desktop_color_);
+        if (desktop_color_changed_) SetDesktopColor(saved_desktop_color_);
+        desktop_color_changed_ = false;
         desktop_mode_ = false;
-        if (destroying_) return;
+        if (destroying_) {
+            DetachWallpaperLayer();
+            return;
+        }
     }
     if (saved_parent_) {
         ::SetParent(Handle(), saved_parent_);
         AlignToParentClient();
     }
+    DetachWallpaperLayer();
     ApplyVideoWindow();
     if (overlay_active_) RefreshColorKey();
     overlay_visible_ = true;

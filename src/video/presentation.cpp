@@ -11,6 +11,8 @@ namespace wallcine::video {
 void TDSVideoWindowEx2::SetAspectRatio(TRatioModes value) {
     if (!active_renderer_ || !overlay_mixer_) {
         aspect_ratio_ = value;
+        // On the wallpaper layer the picture's rectangle carries the mode: it changes at once.
+        PlaceRendererOnLayer();
         return;
     }
     win::com_ptr<IEnumPins> pins;

@@ -11,6 +11,7 @@
 #include "core/geometry.h"
 #include "media/filter_list.h"
 #include "video/desktop_form.h"
+#include "video/wallpaper_layer.h"
 #include "win/object_factory.h"
 #include "win/show_exception.h"
 #include "win/window_binding.h"
@@ -46,11 +47,14 @@ TDSVideoWindowEx2::TDSVideoWindowEx2(HWND parent, std::string name)
         throw std::runtime_error(Format("Cannot create the video window (error %lu)", ::GetLastError()));
     SetAspectRatio(rmLetterBox);
     SetDigitalZoom(0);
-    desktop_form_ = std::make_unique<DesktopForm>(color_, [this] {
-        if (!destroying_) return false;
-        LeaveDesktopMode();
-        return true;
-    });
+    desktop_form_ = std::make_unique<DesktopForm>(
+        color_,
+        [this] {
+            if (!destroying_) return false;
+            LeaveDesktopMode();
+            return true;
+        },
+        [this](bool shell_restarted) { DesktopChanged(shell_restarted); });
     idle_handler_ = win::IdleHandlerRegistration([this](bool& done) { IdleCursorCheck(done); });
     Loaded();
 }
@@ -73,6 +77,7 @@ TDSVideoWindowEx2::~TDSVideoWindowEx2() {
     // Our window first: in desktop mode it is a child of the desktop form, which goes next.
     win::Unbind(Handle());
     window_.reset();
+    wallpaper_layer_.reset();
     desktop_form_.reset();
 }
 
@@ -164,6 +169,8 @@ void TDSVideoWindowEx2::HandleFilterOperation(media::TFilterClientOperation oper
         break;
     case media::fcoAfterAdd:
         renderer_filter_.query_to(video_window_);
+        // A renderer that arrives during desktop mode was never shown anywhere else.
+        renderer_visible_before_layer_ = OATRUE;
         break;
     case media::fcoBeforeRemove:
         if (overlay_mixer_) {
@@ -204,6 +211,13 @@ void TDSVideoWindowEx2::SetUpOverlayAndApply() {
     if (overlay_active_) {
         color_control_->SaveOverlayControls();
         color_control_->ApplyColorControls();
+    }
+    // In desktop mode the video is seen through the overlay or, failing that, on the layer.
+    if (desktop_mode_) {
+        if (overlay_active_)
+            DetachWallpaperLayer();
+        else
+            AttachWallpaperLayer();
     }
     ApplyVideoWindow();
 }
@@ -284,17 +298,32 @@ void TDSVideoWindowEx2::ReadoptRenderer() {
 
 void TDSVideoWindowEx2::ApplyVideoWindow() {
     if (!video_window_) return;
-    const RECT bounds = Bounds();
-    // The renderer's window is a sibling of this window, owned by the same parent.
-    video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
+    const bool on_layer = wallpaper_layer_ && !wallpaper_layer_lost_;
+    const RECT bounds = on_layer ? PictureOnLayer() : Bounds();
+    // The renderer's window is a sibling of this window, owned by the same parent; in desktop
+    // mode without an overlay it lies on the wallpaper layer instead.
+    const HWND owner = on_layer ? wallpaper_layer_->Handle() : Parent();
+    video_window_->put_Owner(reinterpret_cast<OAHWND>(owner));
     video_window_->put_WindowStyle(static_cast<LONG>(saved_style_ | WS_CHILD | WS_CLIPSIBLINGS));
-    video_window_->put_WindowStyleEx(static_cast<LONG>(saved_ex_style_));
+    // On the layer it is a tool window as well: no taskbar button, also with a taskbar that
+    // remembers the window from when the renderer created it top-level (Wine's does).
+    video_window_->put_WindowStyleEx(static_cast<LONG>(saved_ex_style_ | (on_layer ? WS_EX_TOOLWINDOW : 0)));
     video_window_->SetWindowPosition(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     const std::wstring caption = ProvideFilterName();
     if (const win::unique_bstr text(::SysAllocString(caption.c_str())); text) video_window_->put_Caption(text.get());
     video_window_->put_MessageDrain(reinterpret_cast<OAHWND>(Handle()));
     win::ProcessPendingMessages();
-    video_window_->put_AutoShow(desktop_mode_ ? OAFALSE : OATRUE);
+    video_window_->put_AutoShow(desktop_mode_ && !on_layer ? OAFALSE : OATRUE);
+    if (on_layer) {
+        // An item without a picture (sound only) leaves the desktop as it is.
+        if (RendererHasPicture()) {
+            // Shown now: a graph already running would show it only at its next start.
+            video_window_->put_Visible(OATRUE);
+            wallpaper_layer_->Show();
+        } else {
+            wallpaper_layer_->Hide();
+        }
+    }
 }
 
 HRESULT TDSVideoWindowEx2::UpdateVideoRect() {
@@ -395,6 +424,9 @@ LRESULT TDSVideoWindowEx2::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_VIDEOSIZE_REPORTED:
         UpdateVideoRect();
         PaintColorKey();
+        return 0;
+    case WM_LAYER_LOST:
+        if (wallpaper_layer_lost_) ReattachWallpaperLayer();
         return 0;
     default:
         break;

@@ -34,6 +34,7 @@ inline constexpr COLORREF clNone = 0x1FFFFFFF;
 inline constexpr COLORREF clBlack = 0x00000000;
 
 class DesktopForm;
+class WallpaperLayer;
 
 class TDSVideoWindowEx2 : public media::IGraphFilterClient,
                           public media::IGraphEventClient,
@@ -112,6 +113,9 @@ public:
     bool DesktopMode() const noexcept { return desktop_mode_; }
     HMONITOR DesktopMonitor() const noexcept { return desktop_monitor_; }
     HWND DesktopFormHandle() const noexcept;
+    // The window that shows the renderer's window in desktop mode while no overlay is active
+    // (null otherwise).
+    HWND WallpaperLayerHandle() const noexcept;
 
     // --- Presentation -------------------------------------------------------------------
     TRatioModes AspectRatio() const noexcept { return aspect_ratio_; }
@@ -144,6 +148,8 @@ public:
 
 private:
     friend class OverlaySetup;
+    // Posted when the shell destroyed the wallpaper layer under us.
+    static constexpr UINT WM_LAYER_LOST = WM_APP + 0x23;
 
     LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam);
     void Resize();
@@ -158,6 +164,19 @@ private:
     std::string ReadWallpaper();
     void WriteWallpaper(const std::string& value);
     HMONITOR MonitorOfWindow(HWND window);
+    RECT DesktopMonitorBounds() const;
+    // The wallpaper layer: the renderer's own window shown behind the desktop icons.
+    void AttachWallpaperLayer();
+    void DetachWallpaperLayer();
+    void WallpaperLayerLost() noexcept;
+    void ReattachWallpaperLayer();
+    // Where the picture goes on the layer, with the aspect-ratio mode applied.
+    RECT PictureOnLayer() const;
+    // Whether the renderer is connected, i.e. the item has a picture to show.
+    bool RendererHasPicture() const;
+    void PlaceRendererOnLayer();
+    // The display settings changed, or the shell restarted: fit the monitor, find the layer again.
+    void DesktopChanged(bool shell_restarted);
 
     std::string name_;
     win::unique_hwnd window_;
@@ -189,6 +208,10 @@ private:
 
     HMONITOR desktop_monitor_ = nullptr;
     std::unique_ptr<DesktopForm> desktop_form_;
+    std::unique_ptr<WallpaperLayer> wallpaper_layer_;
+    bool wallpaper_layer_lost_ = false;
+    long renderer_visible_before_layer_ = OATRUE;
+    bool desktop_color_changed_ = false;
     bool overlay_checked_ = false;
     HWND saved_parent_ = nullptr;
     bool overlay_active_ = false;

@@ -32,6 +32,26 @@ TEST(AspectFitRect, SourceWithoutAreaLeavesTargetUnchanged) {
     EXPECT_EQ(AspectFitRect(target, Rect{50, 0, 10, 90}), target);
 }
 
+TEST(AspectCoverRect, CoversTheTargetAndOverflowsEvenlyOnTheOtherAxis) {
+    struct Case {
+        Rect target, source, expected;
+    };
+    const Case cases[] = {
+        // Wide picture in a 4:3 area: the height meets, 533 wide, 133 over, split left and right.
+        {{0, 0, 400, 300}, {0, 0, 160, 90}, {-66, 0, 467, 300}},
+        // Tall picture: the width meets, 711 high.
+        {{0, 0, 400, 300}, {0, 0, 90, 160}, {0, -205, 400, 506}},
+        // Same aspect: exactly the target.
+        {{0, 0, 400, 300}, {0, 0, 800, 600}, {0, 0, 400, 300}},
+        // No picture yet: the target.
+        {{0, 0, 400, 300}, {0, 0, 0, 0}, {0, 0, 400, 300}},
+    };
+    for (const Case& c : cases) {
+        const Rect r = AspectCoverRect(c.target, c.source);
+        EXPECT_EQ(r, c.expected) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
+}
+
 TEST(ZoomSourceRect, Table) {
     struct Case {
         std::int32_t width, height, percent;

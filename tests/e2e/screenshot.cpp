@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "test_files.h"
@@ -10,26 +11,6 @@
 
 namespace wallcine::e2e {
 namespace {
-
-// Rows of 24-bit pixels, bottom-up, each padded to four bytes: the BMP file's own layout.
-std::vector<BYTE> CaptureScreenRectangle(const RECT& area, BITMAPINFOHEADER& header) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    header = {sizeof header, width, height, 1, 24, BI_RGB};
-    std::vector<BYTE> pixels(static_cast<size_t>((width * 3 + 3) & ~3) * height);
-
-    win::unique_window_dc screen = win::unique_window_dc::get(nullptr);
-    win::unique_hdc memory(::CreateCompatibleDC(screen.get()));
-    win::unique_hbitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-    if (!screen || !memory || !bitmap) return {};
-    {
-        win::select_object_scope selected(memory.get(), bitmap.get());
-        if (!::BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY)) return {};
-    }
-    auto* info = reinterpret_cast<BITMAPINFO*>(&header);
-    if (!::GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), info, DIB_RGB_COLORS)) return {};
-    return pixels;
-}
 
 bool WriteBmp(const std::string& path, const BITMAPINFOHEADER& header, const std::vector<BYTE>& pixels) {
     BITMAPFILEHEADER file{};
@@ -51,15 +32,63 @@ std::string UnixPath(std::string path) {
     return path;
 }
 
+size_t RowBytes(LONG width) { return static_cast<size_t>((width * 3 + 3) & ~3); }
+
 }  // namespace
+
+COLORREF ScreenCapture::PixelAt(int x, int y) const {
+    const LONG column = x - area.left;
+    const LONG row_from_top = y - area.top;
+    if (Empty() || column < 0 || column >= header.biWidth || row_from_top < 0 || row_from_top >= header.biHeight)
+        return CLR_INVALID;
+    const BYTE* pixel = &pixels[RowBytes(header.biWidth) * (header.biHeight - 1 - row_from_top) + column * 3];
+    return RGB(pixel[2], pixel[1], pixel[0]);  // stored blue, green, red
+}
+
+ScreenCapture CaptureScreen(const RECT& area) {
+    ScreenCapture capture{area};
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return capture;
+    win::unique_window_dc screen = win::unique_window_dc::get(nullptr);
+    win::unique_hdc memory(::CreateCompatibleDC(screen.get()));
+    win::unique_hbitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    if (!screen || !memory || !bitmap) return capture;
+    {
+        win::select_object_scope selected(memory.get(), bitmap.get());
+        if (!::BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY)) return capture;
+    }
+    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+    std::vector<BYTE> pixels(RowBytes(width) * height);
+    if (::GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+                    DIB_RGB_COLORS) != height)
+        return capture;
+    capture.header = header;
+    capture.pixels = std::move(pixels);
+    return capture;
+}
+
+ScreenCapture CaptureWholeScreen() {
+    return CaptureScreen({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+}
+
+std::string SaveCapture(const ScreenCapture& capture, const std::string& name) {
+    const std::string directory = BuildPath("screenshots");
+    ::CreateDirectoryA(directory.c_str(), nullptr);
+    const std::string path = directory + "\\" + name + ".bmp";
+    if (capture.Empty() || !WriteBmp(path, capture.header, capture.pixels)) {
+        ADD_FAILURE() << "cannot save the screenshot " << path;
+        return {};
+    }
+    std::printf("screenshot: %s\n", UnixPath(path).c_str());
+    return path;
+}
 
 std::string SaveScreenshot(HWND window, const std::string& name) {
     if (!::IsWindowVisible(window)) {
         ADD_FAILURE() << "no screenshot of " << name << ": the window is hidden";
         return {};
     }
-    const std::string directory = BuildPath("screenshots");
-    ::CreateDirectoryA(directory.c_str(), nullptr);
     // Repainting waits for the window's thread: ask it only when that thread answers at all.
     DWORD_PTR ignored = 0;
     if (!::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored)) {
@@ -72,15 +101,7 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
 
     RECT area{};
     ::GetWindowRect(window, &area);
-    BITMAPINFOHEADER header{};
-    const std::vector<BYTE> pixels = CaptureScreenRectangle(area, header);
-    const std::string path = directory + "\\" + name + ".bmp";
-    if (pixels.empty() || !WriteBmp(path, header, pixels)) {
-        ADD_FAILURE() << "cannot save the screenshot " << path;
-        return {};
-    }
-    std::printf("screenshot: %s\n", UnixPath(path).c_str());
-    return path;
+    return SaveCapture(CaptureScreen(area), name);
 }
 
 }  // namespace wallcine::e2e

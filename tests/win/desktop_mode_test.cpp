@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/desktop_services_recorder.h"
+#include "fakes/fake_shell_windows.h"
 #include "fakes/test_windows.h"
 #include "video/video_window.h"
 #include "win/unique_handle.h"
@@ -45,24 +46,27 @@ protected:
 
     DesktopServicesRecorder services_;
     win::ScopedDesktopServices use_recorder_{services_};
+    test::FakeShellWindows shell_;
+    win::ScopedShellWindows use_shell_{shell_};
     std::unique_ptr<TDSVideoWindowEx2> window_;
     std::vector<bool> visibility_events_;
 };
 
 TEST_F(DesktopModeTest, EnterEmptiesTheWallpaperAndColoursTheDesktopThenLeaveRestoresBoth) {
     StoreWallpaper("C:\\Windows\\Web\\Wallpaper\\img0.jpg");
+    window_->ColorKeyReported(0x00100010);  // as the mixer reports it
 
     window_->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(2));
     EXPECT_TRUE(window_->DesktopMode());
     EXPECT_EQ(window_->DesktopMonitor(), reinterpret_cast<HMONITOR>(2));
     EXPECT_EQ(StoredWallpaper(), "");
-    // Before the mixer has reported a key the desktop gets the "no colour" value as it is.
-    EXPECT_EQ(services_.colors[COLOR_BACKGROUND], clNone);
+    EXPECT_EQ(services_.colors[COLOR_BACKGROUND], 0x00100010u);
+    // (The version then tells where the wallpaper layer goes: no overlay in this test.)
     EXPECT_EQ(services_.calls,
               (Calls{"QueryRegistryValue " + kDesktopKey + " [WallPaper]", "GetSysColor 1",
                      "QueryRegistryValue " + kDesktopKey + " [WallPaper]",
                      "SetRegistryValue " + kDesktopKey + " [WallPaper] type 1", "SystemParametersInfoA 20 0 null 2",
-                     "SetSysColors 1 $1FFFFFFF"}));
+                     "SetSysColors 1 $00100010", "GetVersion"}));
     // The video window now lies in the hidden desktop form, over the second monitor.
     EXPECT_EQ(window_->Parent(), window_->DesktopFormHandle());
     EXPECT_FALSE(::IsWindowVisible(window_->DesktopFormHandle()));
@@ -84,15 +88,28 @@ TEST_F(DesktopModeTest, EnterEmptiesTheWallpaperAndColoursTheDesktopThenLeaveRes
 }
 
 TEST_F(DesktopModeTest, AMissingWallpaperValueIsNeverWrittenButTheColourStillChanges) {
+    window_->ColorKeyReported(0x00100010);
     window_->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(1));
     window_->LeaveDesktopMode();
     EXPECT_TRUE(CallsStartingWith("SetRegistryValue").empty());
     EXPECT_FALSE(services_.values.contains({kDesktopKey, "WallPaper"}));
-    EXPECT_EQ(CallsStartingWith("SetSysColors"), (Calls{"SetSysColors 1 $1FFFFFFF", "SetSysColors 1 $00984E00"}));
+    EXPECT_EQ(CallsStartingWith("SetSysColors"), (Calls{"SetSysColors 1 $00100010", "SetSysColors 1 $00984E00"}));
+}
+
+TEST_F(DesktopModeTest, AKeyTheMixerNeverReportedLeavesTheDesktopColourAlone) {
+    // 0x1FFFFFFF is "no colour": handed to the system it would paint the desktop some colour
+    // nobody chose, and nothing would show through it.
+    ASSERT_EQ(window_->ColorKey(), clNone);
+    window_->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(1));
+    EXPECT_EQ(services_.colors[COLOR_BACKGROUND], RGB(0, 78, 152));
+    window_->LeaveDesktopMode();
+    EXPECT_TRUE(CallsStartingWith("SetSysColors").empty());
+    EXPECT_EQ(services_.colors[COLOR_BACKGROUND], RGB(0, 78, 152));
 }
 
 TEST_F(DesktopModeTest, EnteringTwiceKeepsTheFirstSavedSettings) {
     StoreWallpaper("mine.bmp");
+    window_->ColorKeyReported(0x00100010);
     window_->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(1));
     const size_t calls_after_first = services_.calls.size();
     window_->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(2));
@@ -129,6 +146,7 @@ TEST_F(DesktopModeTest, EnterDesktopModeUsesTheWindowsMonitorOrElseTheNearestOne
 
 TEST_F(DesktopModeTest, DestroyingTheWindowInDesktopModeRestoresTheSettings) {
     StoreWallpaper("mine.bmp");
+    window_->ColorKeyReported(0x00100010);
     window_->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(1));
     window_.reset();
     EXPECT_EQ(StoredWallpaper(), "mine.bmp");

@@ -54,6 +54,18 @@ HRESULT VideoWindowRecorder::put_Owner(OAHWND value) {
     return S_OK;
 }
 
+HRESULT VideoWindowRecorder::put_Visible(long value) {
+    window_calls.push_back(value == OATRUE ? "put_Visible true" : "put_Visible false");
+    visible = value;
+    return S_OK;
+}
+
+HRESULT VideoWindowRecorder::get_Visible(long* value) {
+    if (!value) return E_POINTER;
+    *value = visible;
+    return S_OK;
+}
+
 HRESULT VideoWindowRecorder::put_MessageDrain(OAHWND value) {
     window_calls.push_back("put_MessageDrain");
     message_drain = value;
@@ -142,6 +154,21 @@ HRESULT FakeVideoRenderer::put_SourceWidth(long value) {
 HRESULT FakeVideoRenderer::put_SourceHeight(long value) {
     return Put(basic_video_calls, "put_SourceHeight", source_height, value);
 }
+HRESULT FakeVideoRenderer::GetVideoSize(long* width, long* height) {
+    if (!width || !height) return E_POINTER;
+    *width = video_width;
+    *height = video_height;
+    return S_OK;
+}
+
+HRESULT FakeVideoRenderer::GetPreferredAspectRatio(long* x, long* y) {
+    if (!x || !y) return E_POINTER;
+    if (aspect_x <= 0 || aspect_y <= 0) return E_FAIL;
+    *x = aspect_x;
+    *y = aspect_y;
+    return S_OK;
+}
+
 HRESULT FakeVideoRenderer::get_SourceLeft(long* value) { return Get(source_left, value); }
 HRESULT FakeVideoRenderer::get_SourceTop(long* value) { return Get(source_top, value); }
 HRESULT FakeVideoRenderer::get_SourceWidth(long* value) { return Get(source_width, value); }

@@ -61,6 +61,7 @@ public:
     std::wstring caption;
     OAHWND message_drain = 0;
     long auto_show = -2;  // neither OATRUE nor OAFALSE until set
+    long visible = OAFALSE;
     long cursor_hidden = OAFALSE;
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return UnexpectedWindowCall("GetTypeInfoCount"); }
@@ -90,8 +91,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_BackgroundPalette(long*) override {
         return UnexpectedWindowCall("get_BackgroundPalette");
     }
-    HRESULT STDMETHODCALLTYPE put_Visible(long) override { return UnexpectedWindowCall("put_Visible"); }
-    HRESULT STDMETHODCALLTYPE get_Visible(long*) override { return UnexpectedWindowCall("get_Visible"); }
+    HRESULT STDMETHODCALLTYPE put_Visible(long value) override;
+    HRESULT STDMETHODCALLTYPE get_Visible(long* value) override;
     HRESULT STDMETHODCALLTYPE put_Left(long) override { return UnexpectedWindowCall("put_Left"); }
     HRESULT STDMETHODCALLTYPE get_Left(long*) override { return UnexpectedWindowCall("get_Left"); }
     HRESULT STDMETHODCALLTYPE put_Width(long) override { return UnexpectedWindowCall("put_Width"); }
@@ -142,10 +143,13 @@ public:
 
     FakePin input{*this, L"Input", PINDIR_INPUT};
 
-    // Knobs: whether IBasicVideo2 is answered, and the picture SetDefaultSourcePosition shows.
+    // Knobs: whether IBasicVideo2 is answered, the picture SetDefaultSourcePosition and
+    // GetVideoSize show, and the preferred aspect ratio (0 x 0: "not known", an error).
     bool has_basic_video = true;
     long video_width = 640;
     long video_height = 480;
+    long aspect_x = 0;
+    long aspect_y = 0;
     // State: the source rectangle, and IBasicVideo2's calls as "put_SourceWidth 320" lines.
     long source_left = 0, source_top = 0, source_width = 0, source_height = 0;
     std::vector<std::string> basic_video_calls;
@@ -205,16 +209,14 @@ public:
     HRESULT STDMETHODCALLTYPE SetDefaultDestinationPosition() override {
         return Unexpected("SetDefaultDestinationPosition");
     }
-    HRESULT STDMETHODCALLTYPE GetVideoSize(long*, long*) override { return Unexpected("GetVideoSize"); }
+    HRESULT STDMETHODCALLTYPE GetVideoSize(long* width, long* height) override;
     HRESULT STDMETHODCALLTYPE GetVideoPaletteEntries(long, long, long*, long*) override {
         return Unexpected("GetVideoPaletteEntries");
     }
     HRESULT STDMETHODCALLTYPE GetCurrentImage(long*, long*) override { return Unexpected("GetCurrentImage"); }
     HRESULT STDMETHODCALLTYPE IsUsingDefaultSource() override { return Unexpected("IsUsingDefaultSource"); }
     HRESULT STDMETHODCALLTYPE IsUsingDefaultDestination() override { return Unexpected("IsUsingDefaultDestination"); }
-    HRESULT STDMETHODCALLTYPE GetPreferredAspectRatio(long*, long*) override {
-        return Unexpected("GetPreferredAspectRatio");
-    }
+    HRESULT STDMETHODCALLTYPE GetPreferredAspectRatio(long* x, long* y) override;
 
 private:
     Trace& trace_;

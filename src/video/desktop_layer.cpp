@@ -1,0 +1,129 @@
+// The wallpaper layer of desktop mode: where no overlay shows the video through the colour key,
+// the renderer's own window is shown on a layer behind the desktop icons (wallpaper_layer.h),
+// with the picture letterboxed, stretched or cropped over the monitor as the aspect-ratio mode
+// says. The layer follows display changes and shell restarts, and leaving desktop mode hands
+// the renderer's window back as it was.
+#include "win/dshow.h"
+
+#include "core/geometry.h"
+#include "media/filter_list.h"
+#include "video/desktop_form.h"
+#include "video/video_window.h"
+#include "video/wallpaper_layer.h"
+#include "win/desktop_services.h"
+
+namespace wallcine::video {
+
+namespace {
+
+// The picture's shape: its preferred aspect ratio where the renderer knows one (non-square
+// pixels), else its size in pixels; 0 x 0 when the renderer has no picture yet.
+SIZE PictureShape(IBaseFilter* renderer) {
+    SIZE shape{};
+    if (!renderer) return shape;
+    win::com_ptr<IBasicVideo2> video2;
+    if (renderer->QueryInterface(__uuidof(IBasicVideo2), video2.put_void()) == S_OK &&
+        SUCCEEDED(video2->GetPreferredAspectRatio(&shape.cx, &shape.cy)) && shape.cx > 0 && shape.cy > 0)
+        return shape;
+    shape = {};
+    win::com_ptr<IBasicVideo> video;
+    if (renderer->QueryInterface(__uuidof(IBasicVideo), video.put_void()) == S_OK)
+        video->GetVideoSize(&shape.cx, &shape.cy);
+    return shape;
+}
+
+}  // namespace
+
+bool TDSVideoWindowEx2::RendererHasPicture() const {
+    if (!renderer_filter_) return false;
+    const media::TPinList pins(renderer_filter_.get());
+    for (int index = 0; index < pins.Count(); ++index) {
+        win::com_ptr<IPin> peer;
+        if (SUCCEEDED(pins.Pins(index)->ConnectedTo(peer.put())) && peer) return true;
+    }
+    return false;
+}
+
+HWND TDSVideoWindowEx2::WallpaperLayerHandle() const noexcept {
+    return wallpaper_layer_ ? wallpaper_layer_->Handle() : nullptr;
+}
+
+void TDSVideoWindowEx2::AttachWallpaperLayer() {
+    if (wallpaper_layer_ || !desktop_mode_ || overlay_active_) return;
+    const WallpaperHost host = FindWallpaperHost(IsWindows8OrLater(win::DesktopServices().GetVersion()));
+    wallpaper_layer_ = std::make_unique<WallpaperLayer>(host, DesktopMonitorBounds(), [this] { WallpaperLayerLost(); });
+    wallpaper_layer_lost_ = false;
+    renderer_visible_before_layer_ = OATRUE;
+    if (video_window_ && FAILED(video_window_->get_Visible(&renderer_visible_before_layer_)))
+        renderer_visible_before_layer_ = OATRUE;
+}
+
+void TDSVideoWindowEx2::DetachWallpaperLayer() {
+    if (!wallpaper_layer_) return;
+    // The renderer's window leaves the layer before the layer goes, or it would go with it.
+    if (video_window_ && !wallpaper_layer_lost_) {
+        video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
+        video_window_->put_Visible(renderer_visible_before_layer_);
+    }
+    wallpaper_layer_.reset();
+    wallpaper_layer_lost_ = false;
+}
+
+void TDSVideoWindowEx2::WallpaperLayerLost() noexcept {
+    // The shell's window that held the layer is being destroyed (the shell ended): save the
+    // renderer's window into our hidden form while it still exists, and find a new layer once
+    // this destruction is over.
+    wallpaper_layer_lost_ = true;
+    if (video_window_) {
+        video_window_->put_Visible(OAFALSE);
+        video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
+    }
+    ::PostMessageA(Handle(), WM_LAYER_LOST, 0, 0);
+}
+
+void TDSVideoWindowEx2::ReattachWallpaperLayer() {
+    if (!wallpaper_layer_) return;
+    // The renderer's window keeps what it had before desktop mode, for the day it leaves.
+    const long visible_before = renderer_visible_before_layer_;
+    DetachWallpaperLayer();
+    AttachWallpaperLayer();
+    renderer_visible_before_layer_ = visible_before;
+    ApplyVideoWindow();
+}
+
+RECT TDSVideoWindowEx2::PictureOnLayer() const {
+    RECT area{};
+    ::GetClientRect(wallpaper_layer_->Handle(), &area);
+    if (aspect_ratio_ == rmStretched) return area;
+    const SIZE shape = PictureShape(renderer_filter_.get());
+    const Rect target{area.left, area.top, area.right, area.bottom};
+    const Rect source{0, 0, shape.cx, shape.cy};
+    // Letterbox: the whole picture with bars; crop: the area filled, the overflow cut off by the layer.
+    const Rect picture = aspect_ratio_ == rmCrop ? AspectCoverRect(target, source) : AspectFitRect(target, source);
+    return {picture.left, picture.top, picture.right, picture.bottom};
+}
+
+void TDSVideoWindowEx2::PlaceRendererOnLayer() {
+    if (!wallpaper_layer_ || wallpaper_layer_lost_ || !video_window_) return;
+    const RECT picture = PictureOnLayer();
+    video_window_->SetWindowPosition(picture.left, picture.top, picture.right - picture.left,
+                                     picture.bottom - picture.top);
+}
+
+void TDSVideoWindowEx2::DesktopChanged(bool shell_restarted) {
+    if (!desktop_mode_) return;
+    // The monitor may have gone with the change: then the one nearest to where it was.
+    desktop_monitor_ = MonitorOfWindow(desktop_form_->Handle());
+    if (!desktop_monitor_)
+        desktop_monitor_ = win::DesktopServices().MonitorFromWindow(desktop_form_->Handle(), MONITOR_DEFAULTTONEAREST);
+    desktop_form_->SetBounds(DesktopMonitorBounds());
+    AlignToParentClient();
+    if (shell_restarted) {
+        ReattachWallpaperLayer();
+    } else if (wallpaper_layer_) {
+        wallpaper_layer_->Cover(DesktopMonitorBounds());
+        ApplyVideoWindow();
+    }
+}
+
+}  // namespace wallcine::video

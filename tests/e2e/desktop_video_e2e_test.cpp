@@ -1,0 +1,353 @@
+// The video as the desktop background, seen on the screen: in desktop mode the moving clip fills
+// the desktop, letterboxed; a window opened afterwards stays above it; "Exit" takes the picture
+// away again with the settings desktop mode changed.
+//
+// What the screen shows is read from captures of the screen DC, which in Wine's virtual desktop
+// hold every process's windows as the desktop composes them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/control_ids.h"
+#include "desktop_settings.h"
+#include "polling.h"
+#include "remote_controls.h"
+#include "screenshot.h"
+#include "test_files.h"
+#include "wallcine_process.h"
+
+namespace wallcine::e2e {
+namespace {
+
+using namespace wallcine::app;
+
+// ffmpeg's "testsrc" picture, 320x240, for 30 s: it does not loop while a test looks at it.
+constexpr char kClip[] = "clip-30s.avi";
+constexpr int kClipWidth = 320;
+constexpr int kClipHeight = 240;
+constexpr char kLayerClass[] = "TWallpaperLayer";
+
+// Places of the test picture whose colour never changes while it plays, in the clip's pixels,
+// with that colour. testsrc draws eight vertical bars (black, cyan, magenta, blue, yellow, green,
+// red, white where its circle crosses them; red and cyan swap places above and below the
+// circle), under a band that scrolls and a counter that runs. Each point lies at least six clip
+// pixels from any change of colour in every frame, so scaling and JPEG's blur leave it a clean
+// primary. All of them showing their colour is what a plain desktop, a black screen, or a
+// picture in the wrong place or the wrong way round cannot do: a plain colour matches at most
+// the points of one bar, and a misplaced picture puts other bars there. (A picture stretched
+// over the whole screen would still match; the black bar above a letterboxed one tells them
+// apart.)
+struct ClipColourPoint {
+    int x;
+    int y;
+    COLORREF colour;
+};
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kCyan = RGB(0, 255, 255);
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr ClipColourPoint kClipColours[] = {
+    {60, 8, kRed},       {260, 8, kCyan},                                                      // above the circle
+    {20, 56, kBlack},    {60, 56, kCyan},     {100, 56, kMagenta}, {140, 56, kBlue},           // inside it
+    {180, 56, kYellow},  {220, 56, kGreen},   {260, 56, kRed},     {300, 56, kWhite},
+    {60, 128, kCyan},    {100, 128, kMagenta}, {140, 128, kBlue},  {180, 128, kYellow},
+    {140, 168, kBlue},   {180, 168, kYellow}, {220, 168, kGreen},  {260, 168, kRed},           // above the band
+    {100, 224, kMagenta}, {140, 224, kBlue},  {180, 224, kYellow}, {220, 224, kGreen},         // below it
+};
+// The points a plain black desktop would match.
+constexpr int kBlackClipPoints = 1;
+// The middle of the band that scrolls across the whole width.
+constexpr int kScrollingBandY = 195;
+
+// How far a channel may stray from the clip's colour (decoders differ in colour range), and how
+// far two captures' pixels must differ to count as changed. The virtual desktop's own colour
+// (Wine paints RGB(37,111,149)) and the test's, RGB(0x12,0x34,0x56), are further than this from
+// every point's colour, black included.
+constexpr int kColourTolerance = 64;
+// Between two frames a second apart the band and the counter change about 13% of the picture;
+// a still screen changes nothing. The thresholds sit well inside both.
+constexpr double kMovingFraction = 0.05;
+constexpr double kStillFraction = 0.005;
+
+bool Near(COLORREF shown, COLORREF wanted, int tolerance) {
+    return shown != CLR_INVALID && std::abs(GetRValue(shown) - GetRValue(wanted)) <= tolerance &&
+           std::abs(GetGValue(shown) - GetGValue(wanted)) <= tolerance &&
+           std::abs(GetBValue(shown) - GetBValue(wanted)) <= tolerance;
+}
+
+std::string ColourText(COLORREF colour) {
+    char text[32];
+    std::snprintf(text, sizeof text, "RGB(%d,%d,%d)", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return text;
+}
+
+bool Inside(const RECT& rect, POINT point) { return ::PtInRect(&rect, point) != FALSE; }
+
+// Where the clip's picture lies when letterboxed into the whole screen: as large as fits with its
+// aspect ratio kept, centred, black bars beside it. Worked out here, not asked from the program.
+RECT LetterboxedPicture() {
+    const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int screen_height = ::GetSystemMetrics(SM_CYSCREEN);
+    int width = screen_width;
+    int height = ::MulDiv(screen_width, kClipHeight, kClipWidth);
+    if (height > screen_height) {
+        height = screen_height;
+        width = ::MulDiv(screen_height, kClipWidth, kClipHeight);
+    }
+    const int left = (screen_width - width) / 2;
+    const int top = (screen_height - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
+// The screen point showing the middle of a clip pixel.
+POINT ScreenPoint(const RECT& picture, int clip_x, int clip_y) {
+    return {picture.left + ::MulDiv(2 * clip_x + 1, picture.right - picture.left, 2 * kClipWidth),
+            picture.top + ::MulDiv(2 * clip_y + 1, picture.bottom - picture.top, 2 * kClipHeight)};
+}
+
+// The part of the picture the taskbar leaves visible: the video lies below every window.
+RECT VisiblePicture(const RECT& picture) {
+    RECT visible = picture;
+    HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+    RECT bar{};
+    if (taskbar && ::IsWindowVisible(taskbar) && ::GetWindowRect(taskbar, &bar) && bar.top > visible.top &&
+        bar.top < visible.bottom)
+        visible.bottom = bar.top;
+    return visible;
+}
+
+// How many of the clip's colour points inside `area` show their colour, and which do not.
+struct ClipColourReading {
+    int checked = 0;
+    int shown = 0;
+    std::string misses;
+};
+ClipColourReading ReadClipColours(const ScreenCapture& capture, const RECT& picture, const RECT& area) {
+    ClipColourReading reading;
+    for (const ClipColourPoint& point : kClipColours) {
+        const POINT at = ScreenPoint(picture, point.x, point.y);
+        if (!Inside(area, at)) continue;
+        ++reading.checked;
+        const COLORREF shown = capture.PixelAt(at.x, at.y);
+        if (Near(shown, point.colour, kColourTolerance))
+            ++reading.shown;
+        else
+            reading.misses += " (" + std::to_string(at.x) + "," + std::to_string(at.y) + ") shows " +
+                              ColourText(shown) + " for " + ColourText(point.colour) + ";";
+    }
+    return reading;
+}
+
+// The fraction of the pixels inside `area` but outside `excluded` whose colour differs between
+// the two captures by more than the tolerance in some channel.
+double ChangedFraction(const ScreenCapture& before, const ScreenCapture& after, const RECT& area,
+                       const RECT& excluded = {}) {
+    long counted = 0;
+    long changed = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (Inside(excluded, {x, y})) continue;
+            ++counted;
+            if (!Near(before.PixelAt(x, y), after.PixelAt(x, y), kColourTolerance)) ++changed;
+        }
+    }
+    return counted ? static_cast<double>(changed) / counted : 0.0;
+}
+
+// The points of the black bar above a letterboxed picture, across the screen's width.
+std::vector<POINT> LetterboxBarPoints(const RECT& picture) {
+    std::vector<POINT> points;
+    if (picture.top < 8) return points;
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    for (int i = 0; i < 8; ++i) points.push_back({::MulDiv(2 * i + 1, width, 16), picture.top / 2});
+    return points;
+}
+
+// Checks that a capture shows the clip's picture where letterboxing puts it, with black above.
+void ExpectShowsTheClip(const ScreenCapture& capture, const RECT& picture, const char* which) {
+    ASSERT_FALSE(capture.Empty()) << "cannot read the screen";
+    const ClipColourReading reading = ReadClipColours(capture, picture, VisiblePicture(picture));
+    EXPECT_EQ(reading.shown, reading.checked)
+        << which << ": the desktop does not show the clip's colours where its letterboxed picture lies;"
+        << reading.misses;
+    std::string not_black;
+    for (POINT at : LetterboxBarPoints(picture)) {
+        const COLORREF shown = capture.PixelAt(at.x, at.y);
+        if (!Near(shown, kBlack, kColourTolerance))
+            not_black += " (" + std::to_string(at.x) + "," + std::to_string(at.y) + ") " + ColourText(shown) + ";";
+    }
+    EXPECT_TRUE(not_black.empty()) << which << ": the bar above the letterboxed picture is not black at" << not_black;
+}
+
+// Waits until desktop mode has emptied the wallpaper value, then gives the picture a few seconds
+// to appear (the layer comes with the registry change, the first frame a moment later). Whether
+// it appeared is for the caller's checks to say.
+bool WaitForDesktopMode(const RECT& picture) {
+    if (!WaitUntil([] { return ReadWallpaperValue() == std::string(); })) return false;
+    const RECT visible = VisiblePicture(picture);
+    WaitUntil(
+        [&] {
+            const ClipColourReading reading = ReadClipColours(CaptureScreen(visible), picture, visible);
+            return reading.checked > 0 && reading.shown == reading.checked;
+        },
+        5000);
+    return true;
+}
+
+// Top-level windows from the top of the z-order down.
+std::vector<HWND> ZOrder() {
+    std::vector<HWND> windows;
+    for (HWND window = ::GetTopWindow(nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT))
+        windows.push_back(window);
+    return windows;
+}
+
+std::string RectText(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    char text[64];
+    std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", rect.left, rect.top, rect.right, rect.bottom);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+TEST(DesktopVideoE2E, TheMovingClipFillsTheDesktopLetterboxedUntilExit) {
+    DesktopSettingsForTest desktop;
+    WallcineProcess wallcine(Quoted(ClipPath(kClip)));
+    const WallcineProcess::Forms forms = wallcine.WaitUntilInTray();
+    ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray";
+    const RECT picture = LetterboxedPicture();
+    ASSERT_TRUE(WaitForDesktopMode(picture)) << "desktop mode never emptied the wallpaper value";
+
+    const ScreenCapture first = CaptureWholeScreen();
+    ::Sleep(1000);
+    const ScreenCapture second = CaptureWholeScreen();
+    SaveCapture(first, "desktop-video-1");
+    SaveCapture(second, "desktop-video-2");
+    EXPECT_NE(wallcine.FindWindowNow(kLayerClass), nullptr) << "no " << kLayerClass << " window holds the video";
+    ExpectShowsTheClip(first, picture, "first capture");
+    ExpectShowsTheClip(second, picture, "second capture");
+    const double moved = ChangedFraction(first, second, VisiblePicture(picture));
+    std::printf("%.1f%% of the desktop's picture changed in a second\n", moved * 100);
+    EXPECT_GE(moved, kMovingFraction) << "the desktop's picture does not move: " << moved * 100
+                                      << "% of it changed in a second";
+
+    ::PostMessageA(forms.main, WM_COMMAND, kCmdExit, 0);
+    EXPECT_EQ(wallcine.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(ReadWallpaperValue(), kTestWallpaper) << "the wallpaper value did not come back";
+    EXPECT_EQ(DesktopColourSeenByNewProcess(), kTestDesktopColour) << "the desktop colour did not come back";
+    EXPECT_EQ(::FindWindowA(kLayerClass, nullptr), nullptr) << "the video's layer outlived the program";
+
+    // The desktop shows no picture any more: nothing moves, and the clip's colours are gone (a
+    // plain black desktop still matches the black bar). A last frame left on the screen would
+    // keep them.
+    const ScreenCapture before = CaptureWholeScreen();
+    ::Sleep(1000);
+    const ScreenCapture after = CaptureWholeScreen();
+    SaveCapture(after, "desktop-after-exit");
+    ASSERT_FALSE(after.Empty()) << "cannot read the screen";
+    const RECT visible = VisiblePicture(picture);
+    const double changed = ChangedFraction(before, after, visible);
+    EXPECT_LE(changed, kStillFraction) << "the desktop still moves after the exit: " << changed * 100 << "% changed";
+    const ClipColourReading reading = ReadClipColours(after, picture, visible);
+    EXPECT_LE(reading.shown, kBlackClipPoints)
+        << "the desktop still shows the clip's colours after the exit at " << reading.shown << " of "
+        << reading.checked << " points";
+}
+
+TEST(DesktopVideoE2E, AWindowOpenedAfterwardsStaysAboveTheVideo) {
+    DesktopSettingsForTest desktop;
+    WallcineProcess wallcine(Quoted(ClipPath(kClip)));
+    const WallcineProcess::Forms forms = wallcine.WaitUntilInTray();
+    ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray";
+    const RECT picture = LetterboxedPicture();
+    ASSERT_TRUE(WaitForDesktopMode(picture)) << "desktop mode never emptied the wallpaper value";
+
+    HWND control = forms.playing_control;
+    ::PostMessageA(forms.main, kWmTrayNotify, kTrayIconId, WM_LBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(control); })) << "the playing control did not open";
+
+    // Put the window's picture panel, which never changes, over the band that scrolls across the
+    // whole video: if the video showed through the window, the panel's place would change between
+    // captures. (Moving keeps the window's place in the z-order.)
+    HWND panel = Control(control, kIdPicturePanel);
+    ASSERT_NE(panel, nullptr);
+    RECT window_rect{};
+    RECT panel_rect{};
+    ::GetWindowRect(control, &window_rect);
+    ::GetWindowRect(panel, &panel_rect);
+    const POINT band = ScreenPoint(picture, kClipWidth / 2, kScrollingBandY);
+    ::SetWindowPos(control, nullptr, band.x - (panel_rect.left + panel_rect.right) / 2 + window_rect.left,
+                   band.y - (panel_rect.top + panel_rect.bottom) / 2 + window_rect.top, 0, 0,
+                   SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::GetWindowRect(control, &window_rect);
+    ::GetWindowRect(panel, &panel_rect);
+    ASSERT_TRUE(Inside(panel_rect, band)) << "the panel did not move over the band";
+    // Let the window repaint at its new place before the first capture.
+    Ask(control, WM_NULL);
+    ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::Sleep(300);
+
+    // Over two seconds of playing: the window's panel stays the same while the video around the
+    // window moves, and the clip's colours that would lie under the window do not show there.
+    std::vector<ScreenCapture> captures;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) ::Sleep(1000);
+        captures.push_back(CaptureWholeScreen());
+        ASSERT_FALSE(captures.back().Empty()) << "cannot read the screen";
+    }
+    SaveCapture(captures.back(), "desktop-video-with-window");
+    const RECT visible = VisiblePicture(picture);
+    for (size_t i = 1; i < captures.size(); ++i) {
+        const double panel_changed = ChangedFraction(captures[i - 1], captures[i], panel_rect);
+        EXPECT_LE(panel_changed, kStillFraction)
+            << "the window's picture changed between captures " << i << " and " << i + 1 << ": "
+            << panel_changed * 100 << "% of it";
+        const double video_moved = ChangedFraction(captures[i - 1], captures[i], visible, window_rect);
+        EXPECT_GE(video_moved, kMovingFraction)
+            << "the video around the window does not move between captures " << i << " and " << i + 1 << ": "
+            << video_moved * 100 << "% changed";
+    }
+    for (const ScreenCapture& capture : captures) {
+        const ClipColourReading under_window = ReadClipColours(capture, picture, window_rect);
+        EXPECT_GE(under_window.checked, 2) << "the window covers too few of the points this test checks";
+        EXPECT_EQ(under_window.shown, 0) << "the video shows through the window at " << under_window.shown
+                                         << " of " << under_window.checked << " points";
+    }
+
+    // In the z-order the window comes before the layer, and the layer is the last visible window
+    // (the taskbar, too, stays above the video).
+    const std::vector<HWND> z_order = ZOrder();
+    const auto layer =
+        std::find_if(z_order.begin(), z_order.end(), [](HWND window) { return ClassOf(window) == kLayerClass; });
+    const bool has_layer = layer != z_order.end();
+    EXPECT_TRUE(has_layer) << "no " << kLayerClass << " window holds the video";
+    EXPECT_NE(std::find(z_order.begin(), layer, control), layer) << "the playing control lies below the video's layer";
+    if (has_layer) {
+        for (auto below = std::next(layer); below != z_order.end(); ++below)
+            EXPECT_FALSE(::IsWindowVisible(*below)) << "the visible window \"" << WindowText(*below) << "\" of class "
+                                                    << ClassOf(*below) << " at " << RectText(*below)
+                                                    << " lies below the video's layer";
+    }
+
+    ::PostMessageA(forms.main, WM_COMMAND, kCmdExit, 0);
+    EXPECT_EQ(wallcine.WaitForExit(), std::optional<DWORD>(0));
+}
+
+}  // namespace
+}  // namespace wallcine::e2e
