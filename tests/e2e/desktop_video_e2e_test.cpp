@@ -330,6 +330,19 @@ TEST(DesktopVideoE2E, AWindowOpenedAfterwardsStaysAboveTheVideo) {
                                          << " of " << under_window.checked << " points";
     }
 
+    // The taskbar shows on the screen, not the layer's black bar: Wine's X driver never lowers a
+    // window, so a layer put at the bottom would still cover the windows shown before it.
+    if (HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr); taskbar && ::IsWindowVisible(taskbar)) {
+        RECT bar{};
+        ::GetWindowRect(taskbar, &bar);
+        long black = 0;
+        long counted = 0;
+        for (int y = bar.top; y < bar.bottom; ++y)
+            for (int x = bar.left; x < bar.right; ++x, ++counted)
+                if (Near(captures.back().PixelAt(x, y), kBlack, 16)) ++black;
+        EXPECT_LT(black * 2, counted) << "the taskbar at " << RectText(taskbar) << " is hidden under the video's layer";
+    }
+
     // In the z-order the window comes before the layer, and the layer is the last visible window
     // (the taskbar, too, stays above the video).
     const std::vector<HWND> z_order = ZOrder();
