@@ -64,11 +64,16 @@ WallpaperLayer::WallpaperLayer(const WallpaperHost& host, const RECT& monitor, s
     win::RegisterWindowClassOnce(window_class);
 
     const bool own = host_.kind == WallpaperHost::Kind::kOwnWindow;
+    // Our own window is owned by a hidden one: a taskbar that lists tool windows too (Wine's)
+    // still leaves owned windows out.
+    if (own)
+        owner_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                       ::GetModuleHandleA(nullptr), nullptr));
     const RECT bounds = InParent(host_.parent, monitor);
     if (!::CreateWindowExA(own ? kOwnWindowExStyle : 0, kWallpaperLayerClass, "",
                            (own ? WS_POPUP : WS_CHILD) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, bounds.left, bounds.top,
-                           bounds.right - bounds.left, bounds.bottom - bounds.top, host_.parent, nullptr,
-                           ::GetModuleHandleA(nullptr), this))
+                           bounds.right - bounds.left, bounds.bottom - bounds.top, own ? owner_.get() : host_.parent,
+                           nullptr, ::GetModuleHandleA(nullptr), this))
         throw std::runtime_error("Cannot create the wallpaper layer");
     if (own) {
         // A layered window shows nothing until its opacity is set: fully opaque.
@@ -95,13 +100,20 @@ HWND WallpaperLayer::InsertAfter() const noexcept {
 }
 
 void WallpaperLayer::Cover(const RECT& monitor) {
+    LowerOwner();
     const RECT bounds = InParent(host_.parent, monitor);
     ::SetWindowPos(Handle(), InsertAfter(), bounds.left, bounds.top, bounds.right - bounds.left,
                    bounds.bottom - bounds.top, SWP_NOACTIVATE);
 }
 
+void WallpaperLayer::LowerOwner() {
+    // An owned window stays above its owner: the hidden owner goes to the bottom first.
+    if (owner_) ::SetWindowPos(owner_.get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void WallpaperLayer::Show() {
     const bool was_visible = Visible();
+    LowerOwner();
     ::SetWindowPos(Handle(), InsertAfter(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     if (!was_visible && host_.kind == WallpaperHost::Kind::kOwnWindow) ShowWindowsAboveOnScreen(Handle());
 }
@@ -122,6 +134,7 @@ LRESULT WallpaperLayer::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam
         return HTTRANSPARENT;
     case WM_TIMER:
         if (wparam == kKeepAtBottomTimer && Visible() && AnyVisibleWindowBelow(Handle())) {
+            LowerOwner();
             ::SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             ShowWindowsAboveOnScreen(Handle());
         }

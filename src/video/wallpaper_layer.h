@@ -39,10 +39,12 @@ private:
     // Its place among its siblings: below the icon view, on top inside a WorkerW, at the bottom
     // of the desktop for our own window.
     HWND InsertAfter() const noexcept;
+    void LowerOwner();
 
     WallpaperHost host_;
     std::function<void()> on_lost_;
     win::unique_hbrush background_;
+    win::unique_hwnd owner_;  // our own window's hidden owner
     win::unique_hwnd window_;
 };
 

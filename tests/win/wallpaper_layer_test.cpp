@@ -34,6 +34,13 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+// Whether the window is the lowest visible top-level window.
+bool LowestVisible(HWND window) {
+    for (HWND below = ::GetWindow(window, GW_HWNDNEXT); below; below = ::GetWindow(below, GW_HWNDNEXT))
+        if (::IsWindowVisible(below)) return false;
+    return true;
+}
+
 RECT ScreenRect(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
@@ -119,6 +126,10 @@ TEST_F(WallpaperLayerTest, WithoutAShellLayerOurOwnWindowCoversTheMonitorAtTheBo
     const LONG wanted = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     EXPECT_EQ(ex_style & wanted, wanted) << "input-transparent, no taskbar button, never activated";
     EXPECT_EQ(ex_style & WS_EX_APPWINDOW, 0);
+    // Owned by a hidden window: no taskbar lists it, not even one that lists tool windows.
+    const HWND owner = ::GetWindow(layer, GW_OWNER);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(owner));
 
     // The renderer's window: a child of the layer, letterboxed (640 x 480 in 1280 x 1024), shown.
     EXPECT_EQ(renderer.owner, reinterpret_cast<OAHWND>(layer));
@@ -128,19 +139,19 @@ TEST_F(WallpaperLayerTest, WithoutAShellLayerOurOwnWindowCoversTheMonitorAtTheBo
     EXPECT_EQ(renderer.visible, OATRUE);
 
     // Everything else stays above it, also windows opened later and attempts to raise it.
-    EXPECT_EQ(::GetWindow(layer, GW_HWNDLAST), layer);
+    EXPECT_TRUE(LowestVisible(layer));
     win::unique_hwnd later(::CreateWindowExA(0, "STATIC", "opened later", WS_POPUP | WS_VISIBLE, 100, 100, 200, 100,
                                              nullptr, nullptr, nullptr, nullptr));
     ::SetWindowPos(layer, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    EXPECT_EQ(::GetWindow(layer, GW_HWNDLAST), layer);
+    EXPECT_TRUE(LowestVisible(layer));
     // A window that puts itself at the bottom (Wine's taskbar does) is soon above it again.
     ::SetWindowPos(later.get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_EQ(::GetWindow(layer, GW_HWNDLAST), later.get());
-    for (const DWORD start = ::GetTickCount(); ::GetWindow(layer, GW_HWNDLAST) != layer && ::GetTickCount() - start < 3000;) {
+    ASSERT_FALSE(LowestVisible(layer));
+    for (const DWORD start = ::GetTickCount(); !LowestVisible(layer) && ::GetTickCount() - start < 3000;) {
         PumpMessages();
         ::Sleep(20);
     }
-    EXPECT_EQ(::GetWindow(layer, GW_HWNDLAST), layer);
+    EXPECT_TRUE(LowestVisible(layer));
     // Clicks go through it to what lies below.
     const HWND hit = ::WindowFromPoint({640, 900});
     EXPECT_NE(::GetAncestor(hit, GA_ROOT), layer);
