@@ -255,6 +255,38 @@ TEST_F(WallpaperLayerTest, AfterTheShellRestartsTheVideoMovesIntoItsLayerBelowTh
     EXPECT_TRUE(::IsWindow(explorer.icon_view)) << "the shell's windows stay as the shell had them";
 }
 
+TEST_F(WallpaperLayerTest, BehindTheIconsTheLayerLiesInTheShellsWorkerOverItsOwnMonitor) {
+    // Two monitors side by side, the second one primary: the shell's WorkerW spans the virtual
+    // screen from x = -1280, so the layer's place inside it is not its place on the screen.
+    services.monitor_bounds = {{-1280, 0, 0, 1024}, kMonitor};
+    services.version = 0x4A61000A;  // 10.0
+    win::unique_hwnd icon_holder(::CreateWindowExA(0, "STATIC", "", WS_POPUP, -1280, 0, 2560, 1024, nullptr, nullptr,
+                                                   nullptr, nullptr));
+    const HWND icon_view = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 2560, 1024,
+                                             icon_holder.get(), nullptr, nullptr, nullptr);
+    win::unique_hwnd worker(::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, -1280, 0, 2560, 1024, nullptr,
+                                              nullptr, nullptr, nullptr));
+    shell.Add("WorkerW", nullptr, nullptr, icon_holder.get());
+    shell.Add("SHELLDLL_DefView", icon_holder.get(), nullptr, icon_view);
+    shell.Add("WorkerW", nullptr, nullptr, worker.get());
+    shell.Add("Progman");
+    RenderClip();
+
+    window->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(2));
+
+    const HWND layer = Layer();
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(::GetParent(layer), worker.get());
+    EXPECT_EQ(Text(ScreenRect(layer)), Text(kMonitor));
+    EXPECT_TRUE(::IsWindowVisible(layer));
+    EXPECT_EQ(renderer.owner, reinterpret_cast<OAHWND>(layer));
+    EXPECT_EQ(RendererRect(), "0,32,1280,992") << "in the layer's own coordinates";
+    window->LeaveDesktopMode();
+    EXPECT_FALSE(::IsWindow(layer));
+    EXPECT_TRUE(::IsWindow(worker.get()));
+    EXPECT_EQ(::GetWindow(worker.get(), GW_CHILD), nullptr) << "the shell's layer is left as the shell had it";
+}
+
 TEST_F(WallpaperLayerTest, WhenTheShellTakesItsLayerAwayTheRendererWindowIsSavedAndPlacedAgain) {
     RenderClip();
     auto explorer = std::make_unique<RealShellWindows>(shell);
