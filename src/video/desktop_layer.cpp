@@ -60,9 +60,10 @@ void TDSVideoWindowEx2::AttachWallpaperLayer() {
 
 void TDSVideoWindowEx2::DetachWallpaperLayer() {
     if (!wallpaper_layer_) return;
-    // The renderer's window leaves the layer before the layer goes, or it would go with it.
-    if (video_window_ && !wallpaper_layer_lost_) {
-        video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
+    // The renderer's window leaves the layer before the layer goes, or it would go with it (a
+    // lost layer has already let it go).
+    if (video_window_) {
+        if (!wallpaper_layer_lost_) video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
         video_window_->put_Visible(renderer_visible_before_layer_);
     }
     wallpaper_layer_.reset();

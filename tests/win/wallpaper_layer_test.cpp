@@ -255,6 +255,22 @@ TEST_F(WallpaperLayerTest, AfterTheShellRestartsTheVideoMovesIntoItsLayerBelowTh
     EXPECT_TRUE(::IsWindow(explorer.icon_view)) << "the shell's windows stay as the shell had them";
 }
 
+TEST_F(WallpaperLayerTest, LeavingBeforeALostLayerIsReplacedStillGivesTheRendererWindowBack) {
+    RenderClip();
+    auto explorer = std::make_unique<RealShellWindows>(shell);
+    window->EnterDesktopModeOn(kMonitorHandle);
+    shell.Remove(explorer->progman.get());
+    explorer.reset();
+
+    window->LeaveDesktopMode();  // before the window hears of the loss
+    PumpMessages();
+
+    EXPECT_EQ(renderer.owner, reinterpret_cast<OAHWND>(window->Parent()));
+    EXPECT_EQ(renderer.visible, OATRUE);
+    EXPECT_EQ(renderer.auto_show, OATRUE);
+    EXPECT_EQ(Layer(), nullptr) << "no layer is made again after leaving";
+}
+
 TEST_F(WallpaperLayerTest, BehindTheIconsTheLayerLiesInTheShellsWorkerOverItsOwnMonitor) {
     // Two monitors side by side, the second one primary: the shell's WorkerW spans the virtual
     // screen from x = -1280, so the layer's place inside it is not its place on the screen.
