@@ -4,6 +4,11 @@ namespace wallcine::win {
 
 namespace {
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 class SystemShell final : public IShellWindows {
 public:
     HWND FindWindowExA(HWND parent, HWND child_after, const char* class_name) override {
@@ -12,12 +17,7 @@ public:
 
     std::vector<HWND> TopLevelWindows() override {
         std::vector<HWND> windows;
-        ::EnumWindows(
-            [](HWND window, LPARAM list) -> BOOL {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&windows));
+        ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
         return windows;
     }
 
