@@ -226,13 +226,22 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-TEST(DesktopVideoE2E, TheMovingClipFillsTheDesktopLetterboxedUntilExit) {
+// Wallcine started with the long clip, in the tray, and in desktop mode with its picture up.
+class DesktopVideoE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        forms = wallcine.WaitUntilInTray();
+        ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray";
+        ASSERT_TRUE(WaitForDesktopMode(picture)) << "desktop mode never emptied the wallpaper value";
+    }
+
     DesktopSettingsForTest desktop;
-    WallcineProcess wallcine(Quoted(ClipPath(kClip)));
-    const WallcineProcess::Forms forms = wallcine.WaitUntilInTray();
-    ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray";
+    WallcineProcess wallcine{Quoted(ClipPath(kClip))};
+    WallcineProcess::Forms forms{};
     const RECT picture = LetterboxedPicture();
-    ASSERT_TRUE(WaitForDesktopMode(picture)) << "desktop mode never emptied the wallpaper value";
+};
+
+TEST_F(DesktopVideoE2E, TheMovingClipFillsTheDesktopLetterboxedUntilExit) {
 
     const ScreenCapture first = CaptureWholeScreen();
     ::Sleep(1000);
@@ -270,13 +279,7 @@ TEST(DesktopVideoE2E, TheMovingClipFillsTheDesktopLetterboxedUntilExit) {
         << reading.checked << " points";
 }
 
-TEST(DesktopVideoE2E, AWindowOpenedAfterwardsStaysAboveTheVideo) {
-    DesktopSettingsForTest desktop;
-    WallcineProcess wallcine(Quoted(ClipPath(kClip)));
-    const WallcineProcess::Forms forms = wallcine.WaitUntilInTray();
-    ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray";
-    const RECT picture = LetterboxedPicture();
-    ASSERT_TRUE(WaitForDesktopMode(picture)) << "desktop mode never emptied the wallpaper value";
+TEST_F(DesktopVideoE2E, AWindowOpenedAfterwardsStaysAboveTheVideo) {
 
     HWND control = forms.playing_control;
     ::PostMessageA(forms.main, kWmTrayNotify, kTrayIconId, WM_LBUTTONDOWN);

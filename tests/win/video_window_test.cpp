@@ -54,9 +54,7 @@ protected:
     // Renders a clip whose video the builder sends straight to our renderer; the render-done
     // event then sets the overlay up.
     void RenderClip() {
-        Activate();
-        graph.on_render = [this](test::FakeFilterGraph&, const std::wstring&) { RenderDirect(); };
-        ASSERT_EQ(filter_graph->RenderFile(L"clip.avi"), S_OK);
+        ASSERT_EQ(RenderFileDirect(L"clip.avi"), S_OK);
         ASSERT_TRUE(window->OverlayActive());
     }
     // Lets every waiting message and paint through, then counts paints afresh.

@@ -41,13 +41,19 @@ Layout Windows10(FakeShellWindows& shell) {
     return layout;
 }
 
-// A shell that splits its windows only when it gets the message: before it, the icon view is a
-// child of Progman; the message moves it into a new WorkerW and adds the empty one behind.
-Layout Windows10BuiltOnRequest(FakeShellWindows& shell) {
+// Windows 7 and a Windows 10 shell that does not answer: Progman holds the icon view.
+Layout ProgmanHoldsTheIcons(FakeShellWindows& shell) {
     AddApplicationWindows(shell);
     Layout layout;
     layout.progman = shell.Add("Progman");
     layout.icon_view = shell.Add("SHELLDLL_DefView", layout.progman);
+    return layout;
+}
+
+// A shell that splits its windows only when it gets the message: before it, the icon view is a
+// child of Progman; the message moves it into a new WorkerW and adds the empty one behind.
+Layout Windows10BuiltOnRequest(FakeShellWindows& shell) {
+    Layout layout = ProgmanHoldsTheIcons(shell);
     layout.layer = reinterpret_cast<HWND>(0x9990);  // the handle the shell will give it
     shell.on_message = [&shell, layout](HWND window, UINT message) {
         if (window != layout.progman || message != kProgmanSpawnWorker) return true;
@@ -64,20 +70,8 @@ Layout Windows10BuiltOnRequest(FakeShellWindows& shell) {
 // Windows 11 24H2: the icon view and a WorkerW are children of Progman; no top-level WorkerW
 // follows the icon view's holder.
 Layout Windows11_24H2(FakeShellWindows& shell) {
-    AddApplicationWindows(shell);
-    Layout layout;
-    layout.progman = shell.Add("Progman");
-    layout.icon_view = shell.Add("SHELLDLL_DefView", layout.progman);
+    const Layout layout = ProgmanHoldsTheIcons(shell);
     shell.Add("WorkerW", layout.progman);
-    return layout;
-}
-
-// Windows 7 and a Windows 10 shell that does not answer: Progman holds the icon view.
-Layout ProgmanHoldsTheIcons(FakeShellWindows& shell) {
-    AddApplicationWindows(shell);
-    Layout layout;
-    layout.progman = shell.Add("Progman");
-    layout.icon_view = shell.Add("SHELLDLL_DefView", layout.progman);
     return layout;
 }
 

@@ -74,9 +74,7 @@ protected:
 
     // Renders a clip straight into our renderer; without a mixer the overlay set-up fails.
     void RenderClip() {
-        Activate();
-        graph.on_render = [this](test::FakeFilterGraph&, const std::wstring&) { RenderDirect(); };
-        ASSERT_EQ(filter_graph->RenderFile(L"clip.avi"), S_OK);
+        ASSERT_EQ(RenderFileDirect(L"clip.avi"), S_OK);
         ASSERT_FALSE(window->OverlayActive());
         // The renderer shows its window when the graph runs.
         renderer.visible = OATRUE;
@@ -210,8 +208,7 @@ TEST_F(WallpaperLayerTest, ARendererArrivingDuringDesktopModeGoesOntoTheLayer) {
     ASSERT_NE(Layer(), nullptr);
     EXPECT_FALSE(::IsWindowVisible(Layer())) << "nothing to show yet: the desktop stays as it is";
 
-    graph.on_render = [this](test::FakeFilterGraph&, const std::wstring&) { RenderDirect(); };
-    ASSERT_EQ(filter_graph->RenderFile(L"next.avi"), S_OK);
+    ASSERT_EQ(RenderFileDirect(L"next.avi"), S_OK);
 
     EXPECT_EQ(renderer.owner, reinterpret_cast<OAHWND>(Layer()));
     EXPECT_EQ(renderer.visible, OATRUE);

@@ -397,6 +397,12 @@ void OverlayRig::RenderDirect() {
     ConnectPins(video_out, renderer.input);
 }
 
+HRESULT OverlayRig::RenderFileDirect(const wchar_t* file) {
+    Activate();
+    graph.on_render = [this](FakeFilterGraph&, const std::wstring&) { RenderDirect(); };
+    return filter_graph->RenderFile(file);
+}
+
 void OverlayRig::RenderToVmr(bool captions) {
     Activate();
     graph.AddFilter(&decoder, L"Decoder");

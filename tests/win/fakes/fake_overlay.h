@@ -389,6 +389,9 @@ public:
     // What a render leaves in the graph: the decoder's video straight into our renderer, or
     // video and sub-picture (or captions through Line 21 Decoder 2) into a VMR. Activates first.
     void RenderDirect();
+    // Renders `file` through the TFilterGraph with the builder doing RenderDirect, as a clip whose
+    // video goes straight to our renderer; the render-done event then sets the overlay up.
+    HRESULT RenderFileDirect(const wchar_t* file);
     void RenderToVmr(bool captions);
     // The decoder in the graph feeding the mixer, which feeds our renderer: what a successful
     // set-up leaves. Activates first.
