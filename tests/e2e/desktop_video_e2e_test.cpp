@@ -279,6 +279,50 @@ TEST_F(DesktopVideoE2E, TheMovingClipFillsTheDesktopLetterboxedUntilExit) {
         << reading.checked << " points";
 }
 
+// Whether the capture shows every colour point of the clip laid over `picture` (inside what
+// the taskbar leaves visible).
+bool ShowsTheClipAt(const ScreenCapture& capture, const RECT& picture) {
+    const ClipColourReading reading = ReadClipColours(capture, picture, VisiblePicture(picture));
+    return reading.checked > 0 && reading.shown == reading.checked;
+}
+
+// Whether the bar above the letterboxed picture is black at every point (no picture there).
+bool BarIsBlack(const ScreenCapture& capture, const RECT& letterboxed) {
+    const std::vector<POINT> points = LetterboxBarPoints(letterboxed);
+    return !points.empty() && std::all_of(points.begin(), points.end(), [&](POINT at) {
+        return Near(capture.PixelAt(at.x, at.y), kBlack, kColourTolerance);
+    });
+}
+
+TEST_F(DesktopVideoE2E, StretchMovieSwitchesThePictureAtOnceAndBack) {
+    // Stretched, the picture covers the bars too: the clip's points lie where the whole screen
+    // puts them (close to, but not, the letterboxed places) and the bar above is no longer black.
+    const RECT whole_screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ASSERT_TRUE(BarIsBlack(CaptureWholeScreen(), picture)) << "no black bar above the picture before the switch";
+
+    ::PostMessageA(forms.main, WM_COMMAND, kCmdStretchMovie, 0);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const ScreenCapture now = CaptureWholeScreen();
+            return !BarIsBlack(now, picture) && ShowsTheClipAt(now, whole_screen);
+        },
+        3000))
+        << "\"Stretch Movie\" did not stretch the picture over the whole desktop";
+    SaveCapture(CaptureWholeScreen(), "desktop-video-stretched");
+
+    ::PostMessageA(forms.main, WM_COMMAND, kCmdStretchMovie, 0);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const ScreenCapture now = CaptureWholeScreen();
+            return BarIsBlack(now, picture) && ShowsTheClipAt(now, picture);
+        },
+        3000))
+        << "the second \"Stretch Movie\" did not letterbox the picture again";
+
+    ::PostMessageA(forms.main, WM_COMMAND, kCmdExit, 0);
+    EXPECT_EQ(wallcine.WaitForExit(), std::optional<DWORD>(0));
+}
+
 TEST_F(DesktopVideoE2E, AWindowOpenedAfterwardsStaysAboveTheVideo) {
 
     HWND control = forms.playing_control;
