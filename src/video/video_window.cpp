@@ -298,7 +298,7 @@ void TDSVideoWindowEx2::ReadoptRenderer() {
 
 void TDSVideoWindowEx2::ApplyVideoWindow() {
     if (!video_window_) return;
-    const bool on_layer = wallpaper_layer_ && !wallpaper_layer_lost_;
+    bool on_layer = wallpaper_layer_ && !wallpaper_layer_lost_;
     const RECT bounds = on_layer ? PictureOnLayer() : Bounds();
     // The renderer's window is a sibling of this window, owned by the same parent; in desktop
     // mode without an overlay it lies on the wallpaper layer instead.
@@ -313,6 +313,10 @@ void TDSVideoWindowEx2::ApplyVideoWindow() {
     if (const win::unique_bstr text(::SysAllocString(caption.c_str())); text) video_window_->put_Caption(text.get());
     video_window_->put_MessageDrain(reinterpret_cast<OAHWND>(Handle()));
     win::ProcessPendingMessages();
+    // The messages just handled may have taken the renderer out of the graph (the next item,
+    // an exit) or ended desktop mode: what follows goes by the state as it is now.
+    if (!video_window_) return;
+    on_layer = wallpaper_layer_ && !wallpaper_layer_lost_;
     video_window_->put_AutoShow(desktop_mode_ && !on_layer ? OAFALSE : OATRUE);
     if (on_layer) {
         // An item without a picture (sound only) leaves the desktop as it is.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,29 @@ TEST_F(VideoWindowTest, ACallbackTheWindowHasLetGoOfReportsToNoOne) {
     EXPECT_EQ(window->ColorKey(), key_before);
     EXPECT_TRUE(key_senders.empty());
     EXPECT_EQ(paints, 0);
+}
+
+// What a test's timer does when the window's own message pump dispatches it.
+std::function<void()> on_timer_in_pump;
+void CALLBACK RunTimerAction(HWND, UINT, UINT_PTR, DWORD) {
+    if (on_timer_in_pump) on_timer_in_pump();
+}
+
+TEST_F(VideoWindowTest, AMessageThatTakesTheRendererAwayWhileItIsPlacedEndsThePlacingQuietly) {
+    RenderClip();
+    // Placing the renderer's window lets waiting messages through; one of them (the next item,
+    // an exit) takes the renderer out of the graph.
+    on_timer_in_pump = [this] { filter_graph->SetActive(false); };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &RunTimerAction);
+    ::Sleep(50);
+    renderer.window_calls.clear();
+
+    window->ApplyVideoWindow();
+
+    ::KillTimer(nullptr, timer);
+    on_timer_in_pump = nullptr;
+    EXPECT_EQ(window->VideoWindow(), nullptr);
+    EXPECT_THAT(renderer.window_calls, Not(Contains("put_AutoShow"))) << "called on a renderer already let go";
 }
 
 TEST_F(VideoWindowTest, RefreshColorKeyPutsTheRendererWindowBelowOursAndReadsTheKeyFromTheMixer) {
