@@ -5,12 +5,15 @@
 // the renderer's window back as it was.
 #include "win/dshow.h"
 
+#include <stdexcept>
+
 #include "core/geometry.h"
 #include "media/filter_list.h"
 #include "video/desktop_form.h"
 #include "video/video_window.h"
 #include "video/wallpaper_layer.h"
 #include "win/desktop_services.h"
+#include "win/show_exception.h"
 
 namespace wallcine::video {
 
@@ -51,7 +54,21 @@ HWND TDSVideoWindowEx2::WallpaperLayerHandle() const noexcept {
 void TDSVideoWindowEx2::AttachWallpaperLayer() {
     if (wallpaper_layer_ || !desktop_mode_ || overlay_active_) return;
     const WallpaperHost host = FindWallpaperHost(IsWindows8OrLater(win::DesktopServices().GetVersion()));
-    wallpaper_layer_ = std::make_unique<WallpaperLayer>(host, DesktopMonitorBounds(), [this] { WallpaperLayerLost(); });
+    const auto lost = [this] { WallpaperLayerLost(); };
+    try {
+        try {
+            wallpaper_layer_ = std::make_unique<WallpaperLayer>(host, DesktopMonitorBounds(), lost);
+        } catch (const std::runtime_error&) {
+            // The shell's window went between the search and now (the shell is restarting): our
+            // own window holds the video until the shell is back.
+            if (host.kind == WallpaperHost::Kind::kOwnWindow) throw;
+            wallpaper_layer_ = std::make_unique<WallpaperLayer>(WallpaperHost{}, DesktopMonitorBounds(), lost);
+        }
+    } catch (const std::runtime_error&) {
+        // Desktop mode goes on without the picture (as without an overlay before), and says so.
+        win::ShowCurrentException();
+        return;
+    }
     wallpaper_layer_lost_ = false;
     renderer_visible_before_layer_ = OATRUE;
     if (video_window_ && FAILED(video_window_->get_Visible(&renderer_visible_before_layer_)))
@@ -114,9 +131,7 @@ void TDSVideoWindowEx2::PlaceRendererOnLayer() {
 void TDSVideoWindowEx2::DesktopChanged(bool shell_restarted) {
     if (!desktop_mode_) return;
     // The monitor may have gone with the change: then the one nearest to where it was.
-    desktop_monitor_ = MonitorOfWindow(desktop_form_->Handle());
-    if (!desktop_monitor_)
-        desktop_monitor_ = win::DesktopServices().MonitorFromWindow(desktop_form_->Handle(), MONITOR_DEFAULTTONEAREST);
+    desktop_monitor_ = ListedOrNearestMonitor(desktop_form_->Handle());
     desktop_form_->SetBounds(DesktopMonitorBounds());
     AlignToParentClient();
     if (shell_restarted) {

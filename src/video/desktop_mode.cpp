@@ -60,12 +60,14 @@ HMONITOR TDSVideoWindowEx2::MonitorOfWindow(HWND window) {
     return std::find(monitors.begin(), monitors.end(), nearest) != monitors.end() ? nearest : nullptr;
 }
 
-void TDSVideoWindowEx2::EnterDesktopMode() {
-    HMONITOR monitor = MonitorOfWindow(Handle());
-    // No listed monitor matches: the monitor nearest to the window is still the right place.
-    if (!monitor) monitor = win::DesktopServices().MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
-    EnterDesktopModeOn(monitor);
+HMONITOR TDSVideoWindowEx2::ListedOrNearestMonitor(HWND window) {
+    const HMONITOR monitor = MonitorOfWindow(window);
+    // No listed monitor matches (one was just unplugged): the one nearest to the window is
+    // still the right place.
+    return monitor ? monitor : win::DesktopServices().MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
 }
+
+void TDSVideoWindowEx2::EnterDesktopMode() { EnterDesktopModeOn(ListedOrNearestMonitor(Handle())); }
 
 void TDSVideoWindowEx2::EnterDesktopModeOn(HMONITOR monitor) {
     if (desktop_mode_) return;

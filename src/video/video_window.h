@@ -164,6 +164,7 @@ private:
     std::string ReadWallpaper();
     void WriteWallpaper(const std::string& value);
     HMONITOR MonitorOfWindow(HWND window);
+    HMONITOR ListedOrNearestMonitor(HWND window);
     RECT DesktopMonitorBounds() const;
     // The wallpaper layer: the renderer's own window shown behind the desktop icons.
     void AttachWallpaperLayer();

@@ -268,6 +268,25 @@ TEST_F(WallpaperLayerTest, LeavingBeforeALostLayerIsReplacedStillGivesTheRendere
     EXPECT_EQ(Layer(), nullptr) << "no layer is made again after leaving";
 }
 
+TEST_F(WallpaperLayerTest, AShellWindowThatIsGoneByTheTimeTheLayerIsMadeLeavesItToOurOwnWindow) {
+    // Found in the search, destroyed before the layer could be made inside it (the shell is
+    // restarting): these handles name no window.
+    const HWND progman = shell.Add("Progman");
+    shell.Add("SHELLDLL_DefView", progman);
+    ASSERT_FALSE(::IsWindow(progman));
+    RenderClip();
+
+    window->EnterDesktopModeOn(kMonitorHandle);
+
+    const HWND layer = Layer();
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(::GetAncestor(layer, GA_PARENT), ::GetDesktopWindow());
+    EXPECT_TRUE(::IsWindowVisible(layer));
+    EXPECT_EQ(renderer.owner, reinterpret_cast<OAHWND>(layer));
+    EXPECT_FALSE(::IsWindowVisible(window->DesktopFormHandle())) << "desktop mode was entered to the end";
+    window->LeaveDesktopMode();
+}
+
 TEST_F(WallpaperLayerTest, BehindTheIconsTheLayerLiesInTheShellsWorkerOverItsOwnMonitor) {
     // Two monitors side by side, the second one primary: the shell's WorkerW spans the virtual
     // screen from x = -1280, so the layer's place inside it is not its place on the screen.
