@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "core/geometry.h"
-#include "media/filter_list.h"
 #include "video/desktop_form.h"
+#include "video/renderer_picture.h"
 #include "video/video_window.h"
 #include "video/wallpaper_layer.h"
 #include "win/desktop_services.h"
@@ -17,35 +17,7 @@
 
 namespace wallcine::video {
 
-namespace {
-
-// The picture's shape: its preferred aspect ratio where the renderer knows one (non-square
-// pixels), else its size in pixels; 0 x 0 when the renderer has no picture yet.
-SIZE PictureShape(IBaseFilter* renderer) {
-    SIZE shape{};
-    if (!renderer) return shape;
-    win::com_ptr<IBasicVideo2> video2;
-    if (renderer->QueryInterface(__uuidof(IBasicVideo2), video2.put_void()) == S_OK &&
-        SUCCEEDED(video2->GetPreferredAspectRatio(&shape.cx, &shape.cy)) && shape.cx > 0 && shape.cy > 0)
-        return shape;
-    shape = {};
-    win::com_ptr<IBasicVideo> video;
-    if (renderer->QueryInterface(__uuidof(IBasicVideo), video.put_void()) == S_OK)
-        video->GetVideoSize(&shape.cx, &shape.cy);
-    return shape;
-}
-
-}  // namespace
-
-bool TDSVideoWindowEx2::RendererHasPicture() const {
-    if (!renderer_filter_) return false;
-    const media::TPinList pins(renderer_filter_.get());
-    for (int index = 0; index < pins.Count(); ++index) {
-        win::com_ptr<IPin> peer;
-        if (SUCCEEDED(pins.Pins(index)->ConnectedTo(peer.put())) && peer) return true;
-    }
-    return false;
-}
+bool TDSVideoWindowEx2::RendererHasPicture() const { return RendererConnected(renderer_filter_.get()); }
 
 HWND TDSVideoWindowEx2::WallpaperLayerHandle() const noexcept {
     return wallpaper_layer_ ? wallpaper_layer_->Handle() : nullptr;

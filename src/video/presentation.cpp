@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/geometry.h"
+#include "video/renderer_picture.h"
 #include "video/video_window.h"
 
 namespace wallcine::video {
@@ -28,8 +29,7 @@ void TDSVideoWindowEx2::SetDigitalZoom(LONG value) {
     if (value < 0 || value > 99)
         throw wallcine::Exception(Format("Value %ld out of range. Value must bee between 0 -> 99", static_cast<long>(value)));
     if (active_renderer_) {
-        win::com_ptr<IBasicVideo2> video;
-        if (active_renderer_.query_to(video) == S_OK) {
+        if (auto video = PictureInterface<IBasicVideo2>(active_renderer_.get())) {
             video->SetDefaultSourcePosition();
             long left = 0, top = 0, width = 0, height = 0;
             video->get_SourceLeft(&left);

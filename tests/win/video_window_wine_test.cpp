@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "fakes/desktop_services_recorder.h"
 #include "fakes/test_windows.h"
 #include "media/filter_graph.h"
 #include "video/video_window.h"
+#include "win/desktop_services.h"
 #include "win/dshow.h"
 #include "win/unique_handle.h"
 
@@ -133,6 +135,23 @@ TEST_F(VideoWindowOnWine, ResetAndReactivateLeaveOnlyAFreshRendererInTheGraph) {
     ASSERT_TRUE(SUCCEEDED(graph_->RenderFile(clip_)));
     EXPECT_NE(window_->VideoWindow(), nullptr);
     EXPECT_FALSE(window_->OverlayActive());
+}
+
+// A render that fails leaves the renderer in the graph with its input unconnected. Wine's renderer
+// faults when it is asked for the picture of an unconnected input, so nothing that places the
+// picture on the desktop may ask it then: the next item of a playlist with a missing row did.
+TEST_F(VideoWindowOnWine, AfterAFailedRenderDesktopModeNeverAsksTheRendererForAPictureItHasNot) {
+    test::DesktopServicesRecorder desktop;
+    win::ScopedDesktopServices use_recorder(desktop);
+    graph_->SetActive(true);
+    EXPECT_THROW(graph_->RenderFile(clip_ + L".missing.avi"), std::exception);
+
+    window_->EnterDesktopMode();
+    ASSERT_NE(window_->WallpaperLayerHandle(), nullptr) << "no overlay under Wine: the picture goes on the layer";
+    for (TRatioModes mode : {rmLetterBox, rmCrop, rmStretched, rmLetterBox}) window_->SetAspectRatio(mode);
+    window_->ApplyVideoWindow();
+    EXPECT_FALSE(::IsWindowVisible(window_->WallpaperLayerHandle())) << "no picture, so the desktop stays as it is";
+    window_->LeaveDesktopMode();
 }
 
 }  // namespace
