@@ -4,6 +4,21 @@
 
 namespace wallcine::video {
 
+void TOverlayCallback::Detach() noexcept {
+    ::AcquireSRWLockExclusive(&owner_lock_);
+    owner_ = nullptr;
+    ::ReleaseSRWLockExclusive(&owner_lock_);
+}
+
+template <class Report>
+void TOverlayCallback::ReportToOwner(Report&& report) noexcept {
+    // Shared: reports only store the key and post a message, so they never wait on the GUI thread
+    // that may be waiting here in Detach.
+    ::AcquireSRWLockShared(&owner_lock_);
+    if (owner_) report(*owner_);
+    ::ReleaseSRWLockShared(&owner_lock_);
+}
+
 HRESULT TOverlayCallback::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     if (iid == IID_IUnknown || iid == __uuidof(IDDrawExclModeVideoCallback)) {
@@ -28,12 +43,12 @@ HRESULT TOverlayCallback::OnUpdateOverlay(BOOL, DWORD, BOOL, const RECT*, const 
 }
 
 HRESULT TOverlayCallback::OnUpdateColorKey(const COLORKEY* key, DWORD) {
-    if (TDSVideoWindowEx2* owner = owner_; owner && key) owner->ColorKeyReported(key->HighColorValue);
+    if (key) ReportToOwner([key](TDSVideoWindowEx2& owner) { owner.ColorKeyReported(key->HighColorValue); });
     return S_OK;
 }
 
 HRESULT TOverlayCallback::OnUpdateSize(DWORD, DWORD, DWORD, DWORD) {
-    if (TDSVideoWindowEx2* owner = owner_) owner->VideoSizeReported();
+    ReportToOwner([](TDSVideoWindowEx2& owner) { owner.VideoSizeReported(); });
     return S_OK;
 }
 

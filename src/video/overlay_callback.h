@@ -19,8 +19,11 @@ public:
     // The count starts at 0; the mixer and the video window each hold a counted reference, so the
     // window can always detach the callback, however long the mixer keeps it.
     explicit TOverlayCallback(TDSVideoWindowEx2* owner) noexcept : owner_(owner) {}
-    // The video window lets go of the mixer: later calls from the mixer report to no one.
-    void Detach() noexcept { owner_ = nullptr; }
+    TOverlayCallback(const TOverlayCallback&) = delete;
+    TOverlayCallback& operator=(const TOverlayCallback&) = delete;
+    // The video window lets go of the mixer: later calls from the mixer report to no one, and a
+    // call under way on the mixer's thread has ended when this returns, so the window may go.
+    void Detach() noexcept;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -33,7 +36,13 @@ public:
     HRESULT STDMETHODCALLTYPE OnUpdateSize(DWORD width, DWORD height, DWORD aspect_width, DWORD aspect_height) override;
 
 private:
-    std::atomic<TDSVideoWindowEx2*> owner_;
+    // Runs `report` on the owner, if it is still attached, while holding it attached.
+    template <class Report>
+    void ReportToOwner(Report&& report) noexcept;
+
+    // Guards owner_: the mixer's thread reports under it, Detach clears it under it.
+    SRWLOCK owner_lock_ = SRWLOCK_INIT;
+    TDSVideoWindowEx2* owner_;
     std::atomic<ULONG> references_{0};
 };
 
