@@ -43,19 +43,19 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
-int FindFirstRowIgnoringCase(const std::vector<std::string>& rows, std::string_view current) noexcept {
+int FindFirstRowIgnoringCase(const std::vector<std::string>& rows, std::string_view current, RowMatcher equal) {
     // The list control indexes rows with int; rows beyond that cannot be shown.
     const std::size_t count = rows.size() < static_cast<std::size_t>(INT_MAX) ? rows.size()
                                                                               : static_cast<std::size_t>(INT_MAX);
     for (std::size_t i = 0; i < count; ++i) {
-        if (EqualsIgnoringCase(rows[i], current)) return static_cast<int>(i);
+        if (equal(rows[i], current)) return static_cast<int>(i);
     }
     return -1;
 }
 
-NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current) {
+NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current, RowMatcher equal) {
     if (rows.empty()) throw EListError(0);
-    const int matched = FindFirstRowIgnoringCase(rows, current);
+    const int matched = FindFirstRowIgnoringCase(rows, current, equal);
     // matched + 1 <= INT_MAX because matched < INT_MAX; the modulo keeps it a valid row.
     const std::size_t next = static_cast<std::size_t>(matched + 1) % rows.size();
     return NextItem{matched, static_cast<int>(next)};

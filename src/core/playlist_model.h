@@ -28,11 +28,16 @@ void RebuildFromSelection(std::vector<std::string>& rows, const std::vector<std:
                           const PlaylistReader& reader = ReadPlaylistFile);
 
 // True when a and b are equal with ASCII letters compared without regard to
-// case (the list control's exact-string search).
+// case. The Windows side matches rows with the code page's letters folded too
+// (as the list control's exact-string search does) and passes its own rule.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) noexcept;
 
-// Index of the first row equal to `current` ignoring case, or -1.
-int FindFirstRowIgnoringCase(const std::vector<std::string>& rows, std::string_view current) noexcept;
+// Whether two rows name the same item.
+using RowMatcher = bool (*)(std::string_view a, std::string_view b);
+
+// Index of the first row equal to `current` under `equal`, or -1.
+int FindFirstRowIgnoringCase(const std::vector<std::string>& rows, std::string_view current,
+                             RowMatcher equal = EqualsIgnoringCase);
 
 struct NextItem {
     int matchedIndex;  // first row matching the current item, or -1
@@ -42,6 +47,7 @@ struct NextItem {
 // What plays after `current`: the row after its first match, wrapping to 0
 // after the last row; 0 when `current` is not in the list.
 // Throws EListError(0) when there are no rows: there is no row 0 to play.
-NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current);
+NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current,
+                      RowMatcher equal = EqualsIgnoringCase);
 
 }  // namespace wallcine

@@ -11,4 +11,8 @@ namespace wallcine::win {
 std::wstring AnsiToWide(std::string_view text);
 std::string WideToAnsi(std::wstring_view text);
 
+// True when two rows of 8-bit text name the same item as the list control matches them: read in
+// the code page and compared without regard to case, its own letters included (é and É).
+bool EqualsIgnoringCaseInCodePage(std::string_view a, std::string_view b);
+
 }  // namespace wallcine::win

@@ -1,5 +1,7 @@
 #include "app/controls/list_box.h"
 
+#include "win/code_page.h"
+
 #include <commctrl.h>
 
 #include "core/errors.h"
@@ -134,7 +136,7 @@ void TListBox::SetItemIndex(int index) noexcept { Send(window_, LB_SETCURSEL, st
 int TListBox::IndexOfIgnoringCase(const std::string& text) const {
     // The core's rule rather than LB_FINDSTRINGEXACT: that search starts after a given row and
     // wraps, and the play-next rule must agree with this one on which row matches.
-    return FindFirstRowIgnoringCase(Items(), text);
+    return FindFirstRowIgnoringCase(Items(), text, win::EqualsIgnoringCaseInCodePage);
 }
 
 LRESULT CALLBACK TListBox::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
