@@ -73,7 +73,7 @@ TForm2::~TForm2() { win::Unbind(Handle()); }
 void TForm2::CreateControls() {
     HWND form = Handle();
     HFONT normal = resources_->normal.get();
-    // Created in tab order: the picture's panel, then the two track bars.
+    // Created in tab order: the play/pause button, then the two track bars.
     Label1.Create(form, {kIdCreditLabel, 80, 8, 0, 13, SS_NOTIFY, "Developed by Quillon"},
                   resources_->bold_underlined.get());
     Label2.Create(form, {kIdYearLabel, 120, 24, 0, 13, 0, "2008"}, resources_->bold.get());
@@ -84,7 +84,8 @@ void TForm2::CreateControls() {
     picture_ = CreateChild(form, "STATIC", SS_OWNERDRAW | SS_NOTIFY, kIdPicture, 32 + 6, 40 + 6,
                            resources_->picture.width, resources_->picture.height);
     ::SetWindowPos(picture_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    speed_button_ = CreateChild(form, "BUTTON", BS_OWNERDRAW, kIdPlayPause, 32, 200, 32, 28);
+    // A tab stop too: a keyboard user plays and pauses with the space bar.
+    speed_button_ = CreateChild(form, "BUTTON", BS_OWNERDRAW | WS_TABSTOP, kIdPlayPause, 32, 200, 32, 28);
     TrackBar1.Create(form, {kIdPosition, 72, 200, 161, 25, false, 0, 100, 0, 1, 10, "Position"});
     TrackBar2.Create(form, {kIdVolume, 240, 48, 25, 150, true, 1, 10000, 1, 100, 1000, "Volume"});
     // One line that scrolls: a long title is clipped at the right edge, never wrapped.
@@ -105,6 +106,8 @@ void TForm2::FormShow() {
 }
 
 void TForm2::SpeedButton1Click() {
+    // The graph is being rebuilt (the click came through a message pump inside a start).
+    if (Form1->Busy()) return;
     if (IsPlaying) {
         Form1->FilterGraph1.Pause();
         IsPlaying = false;

@@ -27,7 +27,4 @@ private:
 // Runs every registered handler once; true when all of them are done.
 bool RunIdleHandlers();
 
-// Dispatches the messages already queued for this thread, without waiting.
-void ProcessPendingMessages();
-
 }  // namespace wallcine::win
