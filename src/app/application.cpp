@@ -15,6 +15,7 @@
 #include "app/playback_state.h"
 #include "win/desktop_services.h"
 #include "win/idle_handlers.h"
+#include "win/message_pump.h"
 
 namespace wallcine::app {
 
@@ -40,19 +41,6 @@ private:
     HRESULT result_;
 };
 
-// Dispatches messages; when the queue runs dry, runs the idle handlers, then waits.
-int RunMessageLoop() {
-    for (;;) {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        if (win::RunIdleHandlers()) ::WaitMessage();
-    }
-}
-
 }  // namespace
 
 std::string ExecutablePath() {
@@ -64,8 +52,8 @@ std::string ExecutablePath() {
     }
 }
 
-ApplicationForms::ApplicationForms(const std::string& first_argument) {
-    form1_ = std::make_unique<TForm1>(first_argument);
+ApplicationForms::ApplicationForms(const std::string& first_argument, const win::WinmmApi& winmm) {
+    form1_ = std::make_unique<TForm1>(first_argument, winmm);
     Form1 = form1_.get();
     if (form1_->HaltRequested()) return;
     form2_ = std::make_unique<TForm2>();
@@ -77,6 +65,7 @@ ApplicationForms::ApplicationForms(const std::string& first_argument) {
 }
 
 ApplicationForms::~ApplicationForms() {
+    // Each reference is cleared before its window goes, the last window first.
     Form4 = nullptr;
     form4_.reset();
     Form3 = nullptr;
@@ -85,8 +74,26 @@ ApplicationForms::~ApplicationForms() {
     form2_.reset();
     Form1 = nullptr;
     form1_.reset();
+}
+
+ApplicationForms::SharedStateReset::~SharedStateReset() {
+    Form4 = nullptr;
+    Form3 = nullptr;
+    Form2 = nullptr;
+    Form1 = nullptr;
     // The references the windows shared go with them.
     ResetPlaybackState();
+}
+
+int RunMessageLoop() {
+    for (;;) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            win::DispatchWithKeyboardNavigation(message);
+        }
+        if (win::RunIdleHandlers()) ::WaitMessage();
+    }
 }
 
 bool ApplicationForms::TerminateRequested() const noexcept { return form1_->TerminateRequested(); }

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "win/winmm_api.h"
+
 namespace wallcine::app {
 
 class TForm1;
@@ -24,10 +26,14 @@ extern TForm4* Form4;
 int RunApplication(const std::string& exe_path, const std::string& first_argument);
 
 // The four windows, each created completely (its creation handler included) before the next, and
-// published in Form1..Form4 while they live; freed in reverse order.
+// published in Form1..Form4 while they live; freed in reverse order. The shared playback state
+// (its COM references included) is cleared after them, also when a window could not be made, so
+// nothing is released after COM has gone.
 class ApplicationForms {
 public:
-    explicit ApplicationForms(const std::string& first_argument);
+    // `winmm` drives the supervision tick (a fake one in tests).
+    explicit ApplicationForms(const std::string& first_argument,
+                              const win::WinmmApi& winmm = win::SystemWinmm());
     ~ApplicationForms();
     ApplicationForms(const ApplicationForms&) = delete;
     ApplicationForms& operator=(const ApplicationForms&) = delete;
@@ -38,13 +44,24 @@ public:
     bool TerminateRequested() const noexcept;
 
     TForm1& Main() const noexcept { return *form1_; }
+    TForm2* PlayingControl() const noexcept { return form2_.get(); }
+    TForm3* Playlist() const noexcept { return form3_.get(); }
+    TForm4* ActiveFilters() const noexcept { return form4_.get(); }
 
 private:
+    // First member, so it runs last: clears the published references and the playback state.
+    struct SharedStateReset {
+        ~SharedStateReset();
+    } shared_state_reset_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm3> form3_;
     std::unique_ptr<TForm4> form4_;
 };
+
+// The message loop of the GUI thread: dispatches messages, with the keyboard navigation of the
+// windows that have controls (Tab, Shift+Tab), and runs the idle handlers when the queue is dry.
+int RunMessageLoop();
 
 // The running executable's full path as the system names it.
 std::string ExecutablePath();

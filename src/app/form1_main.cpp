@@ -70,10 +70,18 @@ TForm1::TForm1(std::string first_argument, const win::WinmmApi& winmm)
 
     mmtimer1.SetInterval(20);
     mmtimer1.SetResolution(10);
-    // winmm's thread only asks the GUI thread for a tick; one request waits at a time.
+    // winmm's thread only asks the GUI thread for a tick; one request waits at a time. A request
+    // that cannot be posted (the window is going, the queue is full) is not waiting: the next
+    // tick asks again.
+    tick_target_ = Handle();
     mmtimer1.SetOnTimer([this](TMultimediaTimer&) {
-        if (!tick_pending_.exchange(true)) ::PostMessageA(Handle(), kWmSupervisionTick, 0, 0);
+        if (tick_pending_.exchange(true)) return;
+        const HWND target = tick_target_.load();
+        if (!target || !::PostMessageA(target, kWmSupervisionTick, 0, 0)) tick_pending_ = false;
     });
+    playback_.OnRendered = [this] { ShowRenderedItem(); };
+    playback_.OnStarted = [this] { ShowStartedItem(); };
+    playback_.OnIdle = [this] { RunDeferredCommands(); };
 
     popup_menu_ = CreateTrayMenu();
     OpenDialog1.Filter = kOpenFilter;
@@ -124,7 +132,7 @@ void TForm1::ChooseFirstItem() {
             halt_requested_ = true;
             return;
         }
-        ChooseFromDialogSelection();
+        CurrentFile = ItemOfDialogSelection();
         return;
     }
     OpenDialog1.Files.clear();
@@ -139,56 +147,37 @@ void TForm1::ChooseFirstItem() {
     OpenDialog1.Files = entries;
 }
 
-void TForm1::ChooseFromDialogSelection() {
+std::string TForm1::ItemOfDialogSelection() const {
     // A selected playlist file stays one entry of the selection; its lines become rows later.
-    CurrentFile = IsPlaylistFile(OpenDialog1.FileName) ? FirstPlaylistEntry(OpenDialog1.FileName)
-                                                        : OpenDialog1.FileName;
+    return IsPlaylistFile(OpenDialog1.FileName) ? FirstPlaylistEntry(OpenDialog1.FileName) : OpenDialog1.FileName;
 }
 
 void TForm1::StartPlaying() {
-    StartFreshGraph();
-    RenderCurrentFile();
-    FilterGraph1.Play();
+    playback_.StartFirst(CurrentFile);
     AddTrayIcon();
     startup_timer_ = ::SetTimer(Handle(), kStartupTimerId, 1000, nullptr);
 }
 
-// --- Steps shared by the commands that start an item ----------------------------------------------
+// --- Starting items ---------------------------------------------------------------------------------
 
-void TForm1::StopOutgoingItem() {
-    // Stopped first: under Wine 8 a graph that was seeked while running (with its sound going to
-    // an audio device) never returns from the Stop that follows. For the same reason every item
-    // is rewound before it is played (StartFromTheBeginning), never while it runs.
-    FilterGraph1.Stop();
-    SeekTo(CurDuration);
+void TForm1::PlayItem(const std::string& path) {
+    if (Busy()) return;
+    playback_.Replace(path);
 }
 
-void TForm1::StartFreshGraph() {
-    FilterGraph1.ResetGraph();
-    FilterGraph1.SetActive(false);
-    FilterGraph1.SetActive(true);
-}
-
-void TForm1::RenderCurrentFile() {
-    MediaPosition.reset();
-    FilterGraph1.RenderFile(win::AnsiToWide(CurrentFile));
-    IFilterGraph2* graph = FilterGraph1.Graph();
-    win::com_ptr<IMediaPosition> position;
-    if (!graph || FAILED(graph->QueryInterface(IID_IMediaPosition, position.put_void())) || !position)
-        throw Exception("Interface not supported");
-    MediaPosition = std::move(position);
-}
-
-void TForm1::SetPositionRange() {
+void TForm1::ShowRenderedItem() {
     ReadDuration();
-    Form2->TrackBar1.SetMax(ToSliderTenths(CurDuration));
+    if (Form2) Form2->TrackBar1.SetMax(ToSliderTenths(CurDuration));
 }
 
-void TForm1::StartFromTheBeginning() {
-    SetPositionRange();
-    // The new maximum may have clamped a slider the user left beyond the new item's length, and
-    // the clamp seeks to the end; the item still starts from its beginning.
-    SeekTo(0);
+void TForm1::ShowStartedItem() {
+    if (Form2) Form2->movielbl.SetCaption(TitleText(CurrentFile));
+    RefreshActiveFilters();
+}
+
+void TForm1::RunDeferredCommands() {
+    // Posted, not run here: the start that deferred it is still on the stack.
+    if (std::exchange(close_deferred_, false)) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TForm1::RefreshActiveFilters() {
@@ -223,7 +212,9 @@ void TForm1::RemoveTrayIcon() noexcept {
 void TForm1::wmnotify(WPARAM wparam, LPARAM lparam) {
     if (wparam != kTrayIconId) return;
     if (lparam == WM_RBUTTONDOWN) {
-        ShowTrayMenu();
+        // Not while an item starts or the program closes: the menu's own loop would hold that
+        // sequence until the menu closed.
+        if (!Busy()) ShowTrayMenu();
     } else if (lparam == WM_LBUTTONDOWN) {
         Form2->Show();
     }
@@ -243,19 +234,11 @@ bool TForm1::StretchMovieChecked() const noexcept {
 }
 
 void TForm1::LoadFile1Click() {
-    if (!OpenDialog1.Execute(Handle())) return;
-    mmtimer1.SetEnabled(false);
-    StopOutgoingItem();
-    StartFreshGraph();
-    ChooseFromDialogSelection();
-    RenderCurrentFile();
-    StartFromTheBeginning();
-    FilterGraph1.Play();
-    FilterGraph1.SetVolume(VolumeLevel);
-    Form2->movielbl.SetCaption(TitleText(CurrentFile));
+    if (Busy() || !OpenDialog1.Execute(Handle())) return;
+    // Chosen before anything is touched: a playlist that cannot be read leaves the item playing.
+    const std::string item = ItemOfDialogSelection();
+    playback_.Replace(item);
     Form3->FormCreate();
-    RefreshActiveFilters();
-    mmtimer1.SetEnabled(true);
 }
 
 void TForm1::Playlist1Click() { Form3->Show(); }
@@ -272,6 +255,13 @@ void TForm1::StretchMovie1Click() {
 
 void TForm1::Exit1Click() {
     mmtimer1.SetEnabled(false);
+    if (playback_.Closing()) return;
+    // An Exit chosen while an item starts (through a message pump inside the start) waits for
+    // the start to end; the window is never destroyed in the middle of it.
+    if (Busy()) {
+        close_deferred_ = true;
+        return;
+    }
     ::SendMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
@@ -280,6 +270,9 @@ void TForm1::Exit1Click() {
 void TForm1::FormClose() {
     if (closed_) return;
     closed_ = true;
+    // Whatever arrives through a message pump from here on (a queued play-next, a tick, a
+    // command) finds the program closing and is dropped.
+    const Playback::CloseScope closing(playback_);
     // However the window closes (Exit, log-off, shutdown), no tick may touch the graph below.
     mmtimer1.SetEnabled(false);
     if (startup_timer_) ::KillTimer(Handle(), std::exchange(startup_timer_, 0));
@@ -296,7 +289,7 @@ void TForm1::FormClose() {
     step([this] { Video_Window->LeaveDesktopMode(); });
     RemoveTrayIcon();
     step([this] {
-        StopOutgoingItem();
+        playback_.StopOutgoingItem();
         FilterGraph1.ResetGraph();
         FilterGraph1.SetActive(false);
     });
@@ -319,9 +312,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         WMPlayNext(wparam);
         return 0;
     case kWmSupervisionTick:
-        tick_pending_ = false;
-        // A tick requested before the timer was switched off is dropped.
-        if (mmtimer1.Enabled()) mmtimer1Timer();
+        SupervisionTickArrived();
         return 0;
     case WM_TIMER:
         if (wparam == kStartupTimerId) Timer1Timer();
@@ -345,16 +336,24 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_ENDSESSION:
         if (wparam) EndSession();
         return 0;
-    case WM_CLOSE: {
-        // Closing ends the program even when restoring something failed (that is reported).
-        struct DestroyOnExit {
-            HWND window;
-            ~DestroyOnExit() { ::DestroyWindow(window); }
-        } destroy{Handle()};
-        FormClose();
+    case WM_CLOSE:
+        if (playback_.Closing()) return 0;
+        if (Busy()) {
+            close_deferred_ = true;
+            return 0;
+        }
+        // Closing ends the program even when restoring something failed. The failure is shown
+        // while the program still runs, then the window goes: a box shown after the quit
+        // request would close at once, unseen.
+        try {
+            FormClose();
+        } catch (...) {
+            win::ShowCurrentException();
+        }
+        ::DestroyWindow(Handle());
         return 0;
-    }
     case WM_DESTROY:
+        tick_target_ = nullptr;
         ::PostQuitMessage(0);
         return 0;
     default:

@@ -10,9 +10,11 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/controls/file_dialogs.h"
 #include "app/form_window.h"
+#include "app/playback.h"
 #include "media/filter_graph.h"
 #include "timer/multimedia_timer.h"
 #include "video/video_window.h"
@@ -34,18 +36,15 @@ public:
     // True when the creation handler failed and reported it: the message loop is not entered.
     bool TerminateRequested() const noexcept { return terminate_requested_; }
 
-    // --- Steps the commands that start an item share (GUI thread) ---------------------------
-    // Stops the graph, then seeks the outgoing item to its end (as last read by the tick).
-    void StopOutgoingItem();
-    // ResetGraph, then Active false and true: an empty, fresh graph with the video window's renderer.
-    void StartFreshGraph();
-    // RenderFile(CurrentFile), then MediaPosition from the graph; a graph without
-    // IMediaPosition raises "Interface not supported".
-    void RenderCurrentFile();
-    // get_Duration into CurDuration; the position slider's maximum from it.
-    void SetPositionRange();
-    // SetPositionRange, then a rewind: a newly rendered item, before it plays.
-    void StartFromTheBeginning();
+    // --- Starting items (GUI thread) --------------------------------------------------------
+    // The one sequence that starts an item, and whether a start or the close is under way.
+    Playback& ItemPlayback() noexcept { return playback_; }
+    // True while an item starts or the program closes: commands that arrive meanwhile (through
+    // a message pump inside the sequence) are dropped, and Exit waits until the start has ended.
+    bool Busy() const noexcept { return playback_.Busy(); }
+    // Plays `path` in place of the current item (the playlist's double-click); on failure the
+    // error goes on to the caller, the graph is empty and the tick off.
+    void PlayItem(const std::string& path);
     // Refills the active filters window's list.
     void RefreshActiveFilters();
 
@@ -85,20 +84,38 @@ private:
 
     void FailStart(const char* message) noexcept;
     void ChooseFirstItem();
-    void ChooseFromDialogSelection();
+    // The item the open dialog's selection names (a selected playlist's first entry).
+    std::string ItemOfDialogSelection() const;
     void StartPlaying();
     void AddTrayIcon();
     void RemoveTrayIcon() noexcept;
     void ShowTrayMenu();
     void EndSession();
     void LoopSingleItem();
+    // The supervision tick as it reaches the GUI thread: dropped while a start or the close runs;
+    // an error switches the tick off before it is reported, so no tick fails inside its own report.
+    void SupervisionTickArrived();
     void ApplyNextItemRule();
-    void ReportPlayNextFailure(const std::string& path, const std::string& message);
+    // Tries the rows after the current one in turn until one starts; what failed, in order.
+    struct RowFailure {
+        std::string path;
+        std::string message;
+    };
+    std::vector<RowFailure> StartNextPlayableRow(bool& started);
+    void ReportPlayNextFailures(const std::vector<RowFailure>& failures, bool started);
+    // The position slider's range from the item's duration (before it plays), then its title
+    // and the active filters list (once it plays).
+    void ShowRenderedItem();
+    void ShowStartedItem();
+    // Runs an Exit that arrived while an item was starting.
+    void RunDeferredCommands();
 
     std::string first_argument_;
     bool halt_requested_ = false;
     bool terminate_requested_ = false;
     bool closed_ = false;
+    // An Exit or a close request that arrived while an item was starting.
+    bool close_deferred_ = false;
     bool tray_icon_added_ = false;
     UINT taskbar_created_message_ = 0;
     win::unique_hmenu popup_menu_;
@@ -108,6 +125,10 @@ private:
     std::set<std::string> reported_failures_;
     // Set by the winmm thread when a tick is waiting in the queue, so ticks coalesce.
     std::atomic<bool> tick_pending_{false};
+    // The window winmm's thread posts its tick requests to: set once the window exists, cleared
+    // when it is destroyed, so that thread never reads the GUI thread's handle owner.
+    std::atomic<HWND> tick_target_{nullptr};
+    Playback playback_{FilterGraph1, mmtimer1};
 };
 
 }  // namespace wallcine::app

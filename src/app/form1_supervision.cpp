@@ -15,16 +15,35 @@
 #include "app/form3_playlist.h"
 #include "app/playback_state.h"
 #include "core/playlist_model.h"
+#include "core/errors.h"
 #include "core/time_text.h"
+#include "win/code_page.h"
 #include "win/show_exception.h"
 
 namespace wallcine::app {
 
 void TForm1::Timer1Timer() {
+    // Not inside a start or the close: the timer stays armed and fires again a second later.
+    if (Busy()) return;
     if (startup_timer_) ::KillTimer(Handle(), std::exchange(startup_timer_, 0));
     Video_Window->EnterDesktopMode();
     IsPlaying = true;
     mmtimer1.SetEnabled(true);
+}
+
+void TForm1::SupervisionTickArrived() {
+    tick_pending_ = false;
+    // A tick requested before the timer was switched off is dropped, and so is one that arrives
+    // through a message pump while an item starts or the program closes.
+    if (!mmtimer1.Enabled() || Busy()) return;
+    try {
+        mmtimer1Timer();
+    } catch (...) {
+        // The report's message box runs a loop of its own: with the tick still on, the next tick
+        // would fail inside it, and the next inside that one.
+        mmtimer1.SetEnabled(false);
+        throw;
+    }
 }
 
 void TForm1::mmtimer1Timer() {
@@ -61,54 +80,59 @@ void TForm1::LoopSingleItem() {
 
 void TForm1::ApplyNextItemRule() {
     const std::vector<std::string> rows = Form3->ListBox1.Items();
-    const NextItem next = FindNextItem(rows, CurrentFile);
+    const NextItem next = FindNextItem(rows, CurrentFile, win::EqualsIgnoringCaseInCodePage);
     Form3->ListBox1.SetItemIndex(next.matchedIndex);
     Form3->ListBox1.SetItemIndex(next.nextIndex);
     CurrentFile = rows[static_cast<size_t>(next.nextIndex)];
 }
 
 void TForm1::WMPlayNext(WPARAM wparam) {
-    if (wparam != 0) return;
-    mmtimer1.SetEnabled(false);
-    StopOutgoingItem();
+    // A request that arrives while an item starts is out of date (that start replaces the item),
+    // and one that arrives while the program closes would start an item inside the close.
+    if (wparam != 0 || Busy()) return;
+    bool started = false;
+    const std::vector<RowFailure> failures = StartNextPlayableRow(started);
+    // Reported once the start is over (tick and play-next token put right): the box's own
+    // message loop then runs into a consistent program.
+    ReportPlayNextFailures(failures, started);
+}
 
+std::vector<TForm1::RowFailure> TForm1::StartNextPlayableRow(bool& started) {
+    std::vector<RowFailure> failures;
+    Playback::StartScope start(playback_);
     // A row that cannot be played is skipped for the one after it; after one round of the
     // playlist without a playable row, playback stops instead of spinning through it again.
     const int attempts = std::max(Form3->ListBox1.Count(), 1);
-    std::string failed_path;
-    std::string failure;
-    bool rendered = false;
-    for (int attempt = 0; attempt < attempts && !rendered; ++attempt) {
+    for (int attempt = 0; attempt < attempts && !start.Started(); ++attempt) {
         try {
-            StartFreshGraph();
             ApplyNextItemRule();
-            RenderCurrentFile();
-            rendered = true;
+            start.Load(CurrentFile);
         } catch (const std::exception& error) {
-            if (failure.empty()) {
-                failed_path = CurrentFile;
-                failure = error.what();
-            }
+            failures.push_back({CurrentFile, error.what()});
+            if (Form3->ListBox1.Count() == 0) break;  // no row at all: nothing else to try
         }
     }
-
-    if (rendered) {
-        StartFromTheBeginning();
-        FilterGraph1.Play();
-        FilterGraph1.SetVolume(VolumeLevel);
-        Form2->movielbl.SetCaption(TitleText(CurrentFile));
-        RefreshActiveFilters();
-        mmtimer1.SetEnabled(true);
-    } else {
-        FilterGraph1.ResetGraph();
-    }
-    PlayNextPending = 0;
-    if (!failure.empty()) ReportPlayNextFailure(failed_path, failure);
+    started = start.Started();
+    return failures;
 }
 
-void TForm1::ReportPlayNextFailure(const std::string& path, const std::string& message) {
-    if (!reported_failures_.insert(path).second) return;
-    win::ShowException(message.c_str());
+void TForm1::ReportPlayNextFailures(const std::vector<RowFailure>& failures, bool started) {
+    if (failures.empty()) return;
+    if (!started) {
+        // Playback stops here: that is always said, however often these rows were reported.
+        win::ShowException(Format("None of the playlist's items can be played, so playback has stopped.\n\n%s",
+                                  failures.back().message.c_str())
+                               .c_str());
+        return;
+    }
+    // A broken row is told of once, not on every round of the playlist.
+    std::string message;
+    for (const RowFailure& failure : failures) {
+        if (!reported_failures_.insert(failure.path).second) continue;
+        if (!message.empty()) message += "\n\n";
+        message += failure.message;
+    }
+    if (!message.empty()) win::ShowException(message.c_str());
 }
 
 }  // namespace wallcine::app

@@ -12,6 +12,8 @@
 #include "core/playlist_model.h"
 #include "core/time_text.h"
 #include "win/idle_handlers.h"
+#include "win/message_pump.h"
+#include "win/show_exception.h"
 
 namespace wallcine::app {
 
@@ -50,7 +52,9 @@ TForm3::TForm3() {
     CreateCentredForm("TForm3", "Playlist", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, kFormWidth,
                       kFormHeight);
     CreateControls();
-    FormCreate();
+    // A playlist named in the selection that cannot be read is reported, and the window is
+    // there all the same, with the rows read before it.
+    win::RunReportingErrors([this] { FormCreate(); });
 }
 
 void TForm3::CreateControls() {
@@ -107,17 +111,7 @@ void TForm3::Button4Click() {
 void TForm3::ListBox1DblClick() {
     const int selected = ListBox1.ItemIndex();
     if (selected < 0 || !Form1) return;
-    Form1->mmtimer1.SetEnabled(false);
-    Form1->StopOutgoingItem();
-    Form1->StartFreshGraph();
-    CurrentFile = ListBox1.Item(selected);
-    Form1->RenderCurrentFile();
-    Form1->StartFromTheBeginning();
-    Form1->FilterGraph1.Play();
-    Form1->FilterGraph1.SetVolume(VolumeLevel);
-    if (Form2) Form2->movielbl.SetCaption(TitleText(CurrentFile));
-    Form1->RefreshActiveFilters();
-    Form1->mmtimer1.SetEnabled(true);
+    Form1->PlayItem(ListBox1.Item(selected));
 }
 
 void TForm3::ListBox1MouseDown(UINT button_message, bool double_click) {

@@ -12,6 +12,7 @@
 #include "media/filter_list.h"
 #include "video/desktop_form.h"
 #include "video/wallpaper_layer.h"
+#include "win/message_pump.h"
 #include "win/object_factory.h"
 #include "win/show_exception.h"
 #include "win/window_binding.h"

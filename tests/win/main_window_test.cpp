@@ -167,14 +167,31 @@ TEST(MainWindowStart, AFailedStartShowsTheErrorBoxAndEndsWithoutATrayIcon) {
     }
 }
 
+// An error in the creation handler of another window (here the playlist window reading a playlist
+// that the first one names) is reported like any handler's error, and the program goes on.
+TEST(MainWindowStart, APlaylistNamingAnUnreadablePlaylistIsReportedAndPlaybackGoesOn) {
+    ScratchDirectory scratch;
+    const std::string missing_playlist = scratch.Write("gone.txt", "") + ".wcl";
+    AppRig rig(scratch.Write("outer.wcl", "C:\\a.avi\r\n" + missing_playlist + "\r\nC:\\b.avi\r\n"));
+    rig.CreateForms();
+
+    ASSERT_NE(rig.form4, nullptr) << "every window is made";
+    EXPECT_FALSE(rig.form1->TerminateRequested());
+    EXPECT_TRUE(rig.form1->TrayIconAdded());
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "MessageBoxA"),
+              std::vector<std::string>{"MessageBoxA null [Cannot open file " + missing_playlist + "] [Wallcine] 16"});
+    EXPECT_EQ(rig.form3->ListBox1.Items(), std::vector<std::string>{"C:\\a.avi"}) << "the rows read before it stay";
+    EXPECT_EQ(CurrentFile, "C:\\a.avi");
+}
+
 // --- Tray icon and menu --------------------------------------------------------------------------
 
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() { rig.CreateForms(); }
     void TearDown() override {
-        for (auto* form : {static_cast<FormWindow*>(rig.form2.get()), static_cast<FormWindow*>(rig.form3.get()),
-                           static_cast<FormWindow*>(rig.form4.get())})
+        for (auto* form : {static_cast<FormWindow*>(rig.form2), static_cast<FormWindow*>(rig.form3),
+                           static_cast<FormWindow*>(rig.form4)})
             if (form) form->Hide();
     }
     std::string Wallpaper() { return rig.desktop.values[{kDesktopKey, "WallPaper"}].AsString(); }
@@ -210,7 +227,7 @@ TEST_F(MainWindowTest, TheTrayMenuHasItsItemsInOrder) {
 
 TEST_F(MainWindowTest, MenuCommandsShowTheirWindows) {
     const std::pair<MenuCommand, FormWindow*> commands[] = {
-        {kCmdPlaylist, rig.form3.get()}, {kCmdPlayingControl, rig.form2.get()}, {kCmdActiveFilters, rig.form4.get()}};
+        {kCmdPlaylist, rig.form3}, {kCmdPlayingControl, rig.form2}, {kCmdActiveFilters, rig.form4}};
     for (const auto& [command, form] : commands) {
         EXPECT_FALSE(::IsWindowVisible(form->Handle()));
         Send(WM_COMMAND, command, 0);
@@ -317,6 +334,69 @@ TEST_F(MainWindowTest, TheEndOfTheSessionStopsTheTickAndRestoresTheDesktop) {
     EXPECT_EQ(rig.desktop.colors[COLOR_BACKGROUND], RGB(1, 2, 3));
     EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "Shell_NotifyIconA").back(), "Shell_NotifyIconA 2");
     EXPECT_FALSE(rig.form1->FilterGraph1.Active());
+}
+
+// A restore that fails at close is shown while the program still runs: a box shown after the
+// window has gone (and the quit request was posted) closes at once, unseen.
+TEST_F(MainWindowTest, AFailureWhileClosingIsShownBeforeTheWindowGoes) {
+    rig.form1->Timer1Timer();
+    const HWND main_window = rig.form1->Handle();
+    rig.graph.stop_result = E_FAIL;
+    bool window_there_during_report = false;
+    bool quit_requested_during_report = false;
+    rig.desktop.on_message_box = [&](const std::string&) {
+        window_there_during_report = ::IsWindow(main_window);
+        MSG quit;
+        quit_requested_during_report = ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+    };
+
+    Send(WM_COMMAND, kCmdExit, 0);
+
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "MessageBoxA").size(), 1u);
+    EXPECT_TRUE(window_there_during_report);
+    EXPECT_FALSE(quit_requested_during_report);
+    EXPECT_FALSE(::IsWindow(main_window)) << "the window goes after the report";
+    rig.graph.stop_result = S_OK;
+    DiscardQuitMessage();
+}
+
+// Closing pumps messages (the renderer's window is handed back through the queue): a play-next
+// that was queued before Exit must not start an item inside the close.
+TEST_F(MainWindowTest, APlayNextQueuedBeforeExitIsDroppedByTheClose) {
+    rig.form3->ListBox1.SetItems({"C:\\media\\first.avi", "C:\\b.avi"});
+    rig.form1->Timer1Timer();
+    ::PostMessageA(rig.form1->Handle(), kWmPlayNext, 0, 0);
+    const size_t mark = rig.trace.size();
+
+    Send(WM_COMMAND, kCmdExit, 0);
+    PumpMessages();
+
+    EXPECT_TRUE(LinesStartingWith(rig.TraceFrom(mark), "graph.RenderFile").empty());
+    EXPECT_FALSE(rig.form1->mmtimer1.Enabled());
+    EXPECT_FALSE(rig.form1->FilterGraph1.Active());
+    DiscardQuitMessage();
+}
+
+// An Exit that arrives while a row starts (through the message pump inside the start) waits for
+// the start to end, then closes the program.
+TEST_F(MainWindowTest, AnExitArrivingWhileARowStartsWaitsForTheStartToEnd) {
+    rig.form3->ListBox1.SetItems({"C:\\media\\first.avi", "C:\\b.avi"});
+    rig.form1->Timer1Timer();
+    const HWND main_window = rig.form1->Handle();
+    ::PostMessageA(main_window, WM_COMMAND, kCmdExit, 0);
+    rig.form3->ListBox1.SetItemIndex(1);
+    const size_t mark = rig.trace.size();
+
+    rig.form3->ListBox1DblClick();
+
+    EXPECT_TRUE(::IsWindow(main_window)) << "the window outlives the start";
+    const auto started = rig.TraceFrom(mark);
+    EXPECT_THAT(started, Contains("graph.RenderFile C:\\b.avi"));
+    EXPECT_THAT(started, Contains("control.Run"));
+    PumpMessages();
+    EXPECT_FALSE(::IsWindow(main_window)) << "then the Exit runs";
+    EXPECT_FALSE(rig.form1 && rig.form1->FilterGraph1.Active());
+    DiscardQuitMessage();
 }
 
 }  // namespace

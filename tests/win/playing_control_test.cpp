@@ -38,7 +38,7 @@ class PlayingControlTest : public ::testing::Test {
 protected:
     PlayingControlTest() { rig.CreateForms(); }
     void TearDown() override {
-        for (FormWindow* form : {static_cast<FormWindow*>(rig.form2.get()), static_cast<FormWindow*>(rig.form3.get())})
+        for (FormWindow* form : {static_cast<FormWindow*>(rig.form2), static_cast<FormWindow*>(rig.form3)})
             if (form) form->Hide();
     }
 

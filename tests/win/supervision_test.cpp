@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -191,9 +193,118 @@ TEST_F(SupervisionTest, AGraphWithoutAPositionInterfaceFailsPlayNextWithoutATick
 
     const auto reports = LinesStartingWith(rig.desktop.calls, "MessageBoxA");
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_THAT(reports[0], testing::HasSubstr("[Interface not supported]"));
+    EXPECT_THAT(reports[0], testing::HasSubstr("Interface not supported]"));
     EXPECT_FALSE(rig.form1->mmtimer1.Enabled());
     EXPECT_FALSE(MediaPosition);
+}
+
+TEST_F(SupervisionTest, EveryRoundWithoutAPlayableRowSaysThatPlaybackStopped) {
+    Start({"C:\\a.avi", "C:\\b.avi"});
+    rig.graph.duration = 1.0;
+    rig.graph.render_result = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    EndTheItem();
+    rig.Tick();
+    ASSERT_EQ(LinesStartingWith(rig.desktop.calls, "MessageBoxA").size(), 1u);
+
+    // The rows have all been reported once; a later round that finds none playable still says so.
+    ::SendMessageA(rig.form1->Handle(), kWmPlayNext, 0, 0);
+    const auto reports = LinesStartingWith(rig.desktop.calls, "MessageBoxA");
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_THAT(reports[1], testing::HasSubstr("playback has stopped"));
+    EXPECT_EQ(PlayNextPending, 0);
+}
+
+// A Run that fails is a row that cannot be played: it is skipped, and the play-next token is back
+// at 0, so the end of the next item is followed by play-next again.
+TEST_F(SupervisionTest, ARunThatFailsDuringPlayNextSkipsTheRowAndLeavesPlayNextWorking) {
+    Start({"C:\\a.avi", "C:\\b.avi", "C:\\c.avi"});
+    rig.graph.duration = 1.0;
+    rig.graph.on_render = [](test::FakeFilterGraph& graph, const std::wstring& file) {
+        graph.run_result = file == L"C:\\b.avi" ? E_FAIL : S_OK;
+    };
+
+    EndTheItem();
+    rig.Tick();
+    EXPECT_EQ(CurrentFile, "C:\\c.avi");
+    EXPECT_EQ(PlayNextPending, 0);
+    EXPECT_TRUE(rig.form1->mmtimer1.Enabled());
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "MessageBoxA").size(), 1u);
+
+    EndTheItem();
+    rig.Tick();
+    EXPECT_EQ(CurrentFile, "C:\\a.avi") << "the next end of item plays the next row";
+}
+
+// The tick comes from winmm's thread as a request to the GUI thread; requests made while one
+// waits in the queue are one request.
+TEST_F(SupervisionTest, TicksFromWinmmsThreadReachTheGuiThreadAsOneWaitingRequest) {
+    Start({"C:\\a.avi"});
+    const std::uint32_t ticks_before = TickCounter;
+    rig.winmm.Tick(rig.form1->mmtimer1.TimerID(), 25);
+
+    MSG waiting;
+    int requests = 0;
+    while (::PeekMessageA(&waiting, rig.form1->Handle(), WM_APP + 1, WM_APP + 1, PM_REMOVE)) {
+        ++requests;
+        ::DispatchMessageA(&waiting);
+    }
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(TickCounter, ticks_before + 1);
+
+    rig.winmm.Tick(rig.form1->mmtimer1.TimerID(), 1);
+    PumpMessages();
+    EXPECT_EQ(TickCounter, ticks_before + 2) << "a handled request lets the next tick ask again";
+}
+
+// A tick that fails is reported with the tick already off: the report's message box runs a loop
+// of its own, where a tick still on would fail again inside it, box within box.
+TEST_F(SupervisionTest, AFailingTickIsReportedOnceWithTheTickOff) {
+    Start({"C:\\a.avi"});
+    rig.graph.stop_result = E_FAIL;  // the single-row loop's Stop fails
+    int depth = 0;
+    int deepest = 0;
+    bool tick_on_during_report = false;
+    rig.desktop.on_message_box = [&](const std::string&) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        tick_on_during_report = tick_on_during_report || rig.form1->mmtimer1.Enabled();
+        // The box's own loop, for a while (and never deeper than a few boxes).
+        if (depth < 4) {
+            const DWORD start = ::GetTickCount();
+            while (::GetTickCount() - start < 200) {
+                PumpMessages();
+                ::Sleep(5);
+            }
+        }
+        --depth;
+    };
+    rig.winmm.StartTicking(rig.form1->mmtimer1.TimerID(), 5);
+    EndTheItem();
+
+    const DWORD start = ::GetTickCount();
+    while (LinesStartingWith(rig.desktop.calls, "MessageBoxA").empty() && ::GetTickCount() - start < 5000) {
+        PumpMessages();
+        ::Sleep(5);
+    }
+    EXPECT_EQ(LinesStartingWith(rig.desktop.calls, "MessageBoxA").size(), 1u);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_FALSE(tick_on_during_report);
+    EXPECT_FALSE(rig.form1->mmtimer1.Enabled());
+    rig.graph.stop_result = S_OK;
+}
+
+// The list control matches rows without regard to case, the code page's own letters included;
+// play-next finds the playing row the same way.
+TEST_F(SupervisionTest, PlayNextFindsThePlayingRowWhateverTheCaseOfItsAccentedLetters) {
+    if (::GetACP() != 1252) GTEST_SKIP() << "the rows are written in code page 1252";
+    Start({"C:\\caf\xE9\\a.avi", "C:\\b.avi", "C:\\c.avi"});
+    CurrentFile = "C:\\CAF\xC9\\A.AVI";
+    rig.form3->FormShow();
+    EXPECT_EQ(rig.form3->ListBox1.ItemIndex(), 0);
+    rig.graph.duration = 1.0;
+    EndTheItem();
+    rig.Tick();
+    EXPECT_EQ(CurrentFile, "C:\\b.avi") << "the row after the playing one, not the first row";
 }
 
 }  // namespace

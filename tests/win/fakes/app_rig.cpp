@@ -46,26 +46,19 @@ AppRig::~AppRig() {
 }
 
 void AppRig::CreateForms() {
-    form1 = std::make_unique<app::TForm1>(first_argument, winmm.Api());
-    app::Form1 = form1.get();
-    if (form1->HaltRequested()) return;
-    form2 = std::make_unique<app::TForm2>();
-    app::Form2 = form2.get();
-    form3 = std::make_unique<app::TForm3>();
-    app::Form3 = form3.get();
-    form4 = std::make_unique<app::TForm4>();
-    app::Form4 = form4.get();
+    forms = std::make_unique<app::ApplicationForms>(first_argument, winmm.Api());
+    form1 = &forms->Main();
+    form2 = forms->PlayingControl();
+    form3 = forms->Playlist();
+    form4 = forms->ActiveFilters();
 }
 
 void AppRig::DestroyForms() {
-    app::Form4 = nullptr;
-    form4.reset();
-    app::Form3 = nullptr;
-    form3.reset();
-    app::Form2 = nullptr;
-    form2.reset();
-    app::Form1 = nullptr;
-    form1.reset();
+    form1 = nullptr;
+    form2 = nullptr;
+    form3 = nullptr;
+    form4 = nullptr;
+    forms.reset();
     app::ResetPlaybackState();
     PumpMessages();
 }

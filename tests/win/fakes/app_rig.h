@@ -5,9 +5,10 @@
 //    into the renderer;
 //  - a desktop-services recorder (message boxes, tray icon, registry, colours, ShellExecute);
 //  - scripted file dialogs; a fake winmm, so the supervision tick runs only when a test asks.
-// The constructor installs the fakes; CreateForms builds TForm1..TForm4 and publishes them in
-// app::Form1..Form4; the destructor destroys them, resets the playback state and checks that
-// every fake is back at its owner's reference.
+// The constructor installs the fakes; CreateForms builds TForm1..TForm4 through the program's own
+// start-up wiring (app::ApplicationForms), which publishes them in app::Form1..Form4; the
+// destructor destroys them, resets the playback state and checks that every fake is back at its
+// owner's reference.
 #pragma once
 
 #include <memory>
@@ -52,8 +53,9 @@ public:
     // Destroys the windows (the last first) and clears the shared playback state.
     void DestroyForms();
 
-    // Runs one supervision tick as winmm's thread would request it, and lets the GUI thread
-    // handle it (with the messages it posts).
+    // Runs one supervision tick as winmm's thread would request it (from a thread of its own
+    // when the fake winmm is in that mode), and lets the GUI thread handle it (with the messages
+    // it posts).
     void Tick();
     // The lines of the trace from `first` on, and the count now (to mark a point in the trace).
     std::vector<std::string> TraceFrom(size_t first) const;
@@ -70,10 +72,12 @@ public:
     ScriptedFileDialogs dialogs;
     FakeWinmm winmm;
 
-    std::unique_ptr<app::TForm1> form1;
-    std::unique_ptr<app::TForm2> form2;
-    std::unique_ptr<app::TForm3> form3;
-    std::unique_ptr<app::TForm4> form4;
+    std::unique_ptr<app::ApplicationForms> forms;
+    // The windows `forms` made (null where it made none), as app::Form1..Form4 publish them.
+    app::TForm1* form1 = nullptr;
+    app::TForm2* form2 = nullptr;
+    app::TForm3* form3 = nullptr;
+    app::TForm4* form4 = nullptr;
 
 private:
     win::ScopedObjectFactory factory_scope_{factory};

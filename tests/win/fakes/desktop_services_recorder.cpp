@@ -71,6 +71,7 @@ BOOL DesktopServicesRecorder::SystemParametersInfoA(UINT action, UINT param, voi
 
 int DesktopServicesRecorder::MessageBoxA(HWND owner, const char* text, const char* caption, UINT flags) {
     calls.push_back(Format("MessageBoxA %s [%s] [%s] %u", owner ? "owned" : "null", text, caption, flags));
+    if (on_message_box) on_message_box(text);
     return message_box_result;
 }
 

@@ -3,6 +3,7 @@
 // has knobs for the failures a test wants to provoke. Install it with ScopedDesktopServices.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -20,6 +21,9 @@ public:
     LSTATUS create_key_result = ERROR_SUCCESS;
     LSTATUS set_value_result = ERROR_SUCCESS;
     int message_box_result = IDOK;
+    // Runs while a message box "is shown", with its text: a test looks at the program's state at
+    // that moment, or pumps messages as the box's own loop would.
+    std::function<void(const std::string& text)> on_message_box;
     // When set, MonitorFromWindow answers this monitor whatever the list holds.
     HMONITOR window_monitor = nullptr;
 
