@@ -135,7 +135,11 @@ TEST_F(VideoWindowTest, AMessageThatTakesTheRendererAwayWhileItIsPlacedEndsThePl
     // an exit) takes the renderer out of the graph.
     on_timer_in_pump = [this] { filter_graph->SetActive(false); };
     const UINT_PTR timer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &RunTimerAction);
-    ::Sleep(50);
+    // Until the timer is due: the pump inside ApplyVideoWindow then finds its message waiting.
+    MSG due;
+    for (const DWORD start = ::GetTickCount();
+         !::PeekMessageA(&due, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE) && ::GetTickCount() - start < 5000;)
+        ::Sleep(1);
     renderer.window_calls.clear();
 
     window->ApplyVideoWindow();
