@@ -24,7 +24,9 @@ void PressKey(WORD key, bool shift = false) {
     if (shift) keys[VK_SHIFT] = 0x80;
     ::SetKeyboardState(keys);
     for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
-        MSG press{::GetFocus(), message, key, message == WM_KEYDOWN ? 1 : 0xC0000001};
+        // Repeat count 1; a key-up also has the previous-state and transition bits.
+        const LPARAM flags = message == WM_KEYDOWN ? 1 : static_cast<LPARAM>(static_cast<LONG>(0xC0000001));
+        MSG press{::GetFocus(), message, key, flags};
         win::DispatchWithKeyboardNavigation(press);
     }
     BYTE released[256] = {};
@@ -61,7 +63,9 @@ TEST(KeyboardNavigation, TabMovesTheFocusAmongTheControlsOfEachWindow) {
         EXPECT_EQ(reached.size(), c.tab_stops);
         EXPECT_EQ(::GetFocus(), first) << "Tab goes round the tab order";
         PressKey(VK_TAB, true);
-        if (c.tab_stops > 1) EXPECT_NE(::GetFocus(), first) << "Shift+Tab goes back";
+        if (c.tab_stops > 1) {
+            EXPECT_NE(::GetFocus(), first) << "Shift+Tab goes back";
+        }
         c.form->Hide();
     }
 }
