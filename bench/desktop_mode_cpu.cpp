@@ -139,6 +139,9 @@ public:
                              const win::RegistryValue& value) override {
         return system_.SetRegistryValue(root, key_path, name, value);
     }
+    LSTATUS DeleteRegistryKey(HKEY root, const std::string& key_path) override {
+        return system_.DeleteRegistryKey(root, key_path);
+    }
     COLORREF GetSysColor(int element) override { return system_.GetSysColor(element); }
     BOOL SetSysColors(int count, const int* elements, const COLORREF* colors) override {
         return system_.SetSysColors(count, elements, colors);

@@ -1,7 +1,8 @@
 // Desktop mode: the video window moves into a hidden borderless form over one monitor, the
 // wallpaper setting is emptied and the desktop background takes the colour key, so the overlay
 // shows behind the icons. Without an overlay the renderer's own window goes onto a wallpaper
-// layer instead (desktop_layer.cpp). Leaving puts the wallpaper and the colour back.
+// layer instead (desktop_layer.cpp). Leaving puts the wallpaper and the colour back; what was
+// changed and how it goes back is the desktop takeover's (desktop_takeover.h).
 #include <algorithm>
 
 #include "video/desktop_form.h"
@@ -12,19 +13,11 @@ namespace wallcine::video {
 
 namespace {
 
-constexpr char kDesktopKey[] = "\\Control Panel\\Desktop";
-constexpr char kWallpaperValue[] = "WallPaper";
-
 // A system-colour value (high bit set, index in the low byte) becomes its RGB value; any other
 // value is used as it is.
 COLORREF ColorToRGB(COLORREF color) {
     if (color & 0x80000000u) return win::DesktopServices().GetSysColor(static_cast<int>(color & 0xFF));
     return color;
-}
-
-void SetDesktopColor(COLORREF color) {
-    const int element = COLOR_BACKGROUND;
-    win::DesktopServices().SetSysColors(1, &element, &color);
 }
 
 }  // namespace
@@ -33,24 +26,6 @@ RECT TDSVideoWindowEx2::DesktopMonitorBounds() const {
     MONITORINFO info{sizeof info};
     if (desktop_monitor_ && win::DesktopServices().GetMonitorInfoA(desktop_monitor_, &info)) return info.rcMonitor;
     return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-}
-
-std::string TDSVideoWindowEx2::ReadWallpaper() {
-    win::RegistryValue value;
-    if (win::DesktopServices().QueryRegistryValue(HKEY_CURRENT_USER, kDesktopKey, kWallpaperValue, value) !=
-        ERROR_SUCCESS)
-        return {};
-    return value.AsString();
-}
-
-void TDSVideoWindowEx2::WriteWallpaper(const std::string& wallpaper) {
-    auto& services = win::DesktopServices();
-    // Only an existing value is rewritten; nothing is created where the user had nothing.
-    win::RegistryValue existing;
-    if (services.QueryRegistryValue(HKEY_CURRENT_USER, kDesktopKey, kWallpaperValue, existing) == ERROR_SUCCESS)
-        services.SetRegistryValue(HKEY_CURRENT_USER, kDesktopKey, kWallpaperValue, win::RegistryValue::String(wallpaper));
-    // The system re-applies the wallpaper the registry now names and tells running programs.
-    services.SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
 }
 
 HMONITOR TDSVideoWindowEx2::MonitorOfWindow(HWND window) {
@@ -71,14 +46,10 @@ void TDSVideoWindowEx2::EnterDesktopMode() { EnterDesktopModeOn(ListedOrNearestM
 
 void TDSVideoWindowEx2::EnterDesktopModeOn(HMONITOR monitor) {
     if (desktop_mode_) return;
-    auto& services = win::DesktopServices();
     desktop_monitor_ = monitor;
-    saved_wallpaper_ = ReadWallpaper();
-    saved_desktop_color_ = services.GetSysColor(COLOR_BACKGROUND);
-    WriteWallpaper("");
-    // A key the mixer never reported is no colour at all: the desktop keeps its own then.
-    desktop_color_changed_ = color_key_ != clNone;
-    if (desktop_color_changed_) SetDesktopColor(ColorToRGB(color_key_));
+    // The user's wallpaper and colour are written down before they change. A key the mixer never
+    // reported is no colour at all: the desktop keeps its own then.
+    takeover_.Take(color_key_ != clNone ? std::optional<COLORREF>(ColorToRGB(color_key_)) : std::nullopt);
 
     saved_parent_ = Parent();
     ::SetParent(Handle(), desktop_form_->Handle());
@@ -99,9 +70,7 @@ void TDSVideoWindowEx2::EnterDesktopModeOn(HMONITOR monitor) {
 
 void TDSVideoWindowEx2::LeaveDesktopMode() {
     if (desktop_mode_) {
-        WriteWallpaper(saved_wallpaper_);
-        if (desktop_color_changed_) SetDesktopColor(saved_desktop_color_);
-        desktop_color_changed_ = false;
+        takeover_.GiveBack();
         desktop_mode_ = false;
         if (destroying_) {
             DetachWallpaperLayer();

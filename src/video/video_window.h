@@ -20,6 +20,7 @@
 #include "media/filter_graph.h"
 #include "media/graph_clients.h"
 #include "video/color_control.h"
+#include "video/desktop_takeover.h"
 #include "video/overlay_callback.h"
 #include "win/com_ptr.h"
 #include "win/idle_handlers.h"
@@ -161,8 +162,6 @@ private:
     void MouseButton(int x, int y);
     void MouseMove(int x, int y);
     void ShowCursorAgain(bool store_position, int x, int y);
-    std::string ReadWallpaper();
-    void WriteWallpaper(const std::string& value);
     HMONITOR MonitorOfWindow(HWND window);
     HMONITOR ListedOrNearestMonitor(HWND window);
     RECT DesktopMonitorBounds() const;
@@ -212,7 +211,6 @@ private:
     std::unique_ptr<WallpaperLayer> wallpaper_layer_;
     bool wallpaper_layer_lost_ = false;
     long renderer_visible_before_layer_ = OATRUE;
-    bool desktop_color_changed_ = false;
     bool overlay_checked_ = false;
     HWND saved_parent_ = nullptr;
     bool overlay_active_ = false;
@@ -224,8 +222,8 @@ private:
     HCURSOR saved_cursor_ = nullptr;
     LONG cursor_hidden_ = 0;
     bool overlay_visible_ = false;
-    COLORREF saved_desktop_color_ = 0;
-    std::string saved_wallpaper_;
+    // The user's wallpaper and desktop colour while desktop mode has them.
+    DesktopTakeover takeover_;
     bool desktop_mode_ = false;
 
     win::IdleHandlerRegistration idle_handler_;

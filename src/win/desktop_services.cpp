@@ -82,6 +82,11 @@ public:
                                 static_cast<DWORD>(value.data.size()));
     }
 
+    LSTATUS DeleteRegistryKey(HKEY root, const std::string& key_path) override {
+        // The key itself goes too, as it is named by a subkey path.
+        return ::RegDeleteTreeA(root, RelativeKeyPath(key_path).c_str());
+    }
+
     COLORREF GetSysColor(int element) override { return ::GetSysColor(element); }
     BOOL SetSysColors(int count, const int* elements, const COLORREF* colors) override {
         return ::SetSysColors(count, elements, colors);

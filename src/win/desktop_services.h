@@ -40,6 +40,8 @@ public:
     // Creates the key when missing.
     virtual LSTATUS SetRegistryValue(HKEY root, const std::string& key_path, const std::string& name,
                                      const RegistryValue& value) = 0;
+    // Deletes the key with its values and subkeys; ERROR_FILE_NOT_FOUND when it does not exist.
+    virtual LSTATUS DeleteRegistryKey(HKEY root, const std::string& key_path) = 0;
 
     virtual COLORREF GetSysColor(int element) = 0;
     virtual BOOL SetSysColors(int count, const int* elements, const COLORREF* colors) = 0;

@@ -61,10 +61,15 @@ TEST_F(DesktopModeTest, EnterEmptiesTheWallpaperAndColoursTheDesktopThenLeaveRes
     EXPECT_EQ(window_->DesktopMonitor(), reinterpret_cast<HMONITOR>(2));
     EXPECT_EQ(StoredWallpaper(), "");
     EXPECT_EQ(services_.colors[COLOR_BACKGROUND], 0x00100010u);
-    // (The version then tells where the wallpaper layer goes: no overlay in this test.)
+    // The user's values are written down (the restore journal, completed last) before anything
+    // changes. (The version then tells where the wallpaper layer goes: no overlay in this test.)
+    const std::string journal = "HKCU\\Software\\Wallcine\\Restore";
     EXPECT_EQ(services_.calls,
               (Calls{"QueryRegistryValue " + kDesktopKey + " [WallPaper]", "GetSysColor 1",
-                     "QueryRegistryValue " + kDesktopKey + " [WallPaper]",
+                     "DeleteRegistryKey " + journal, "SetRegistryValue " + journal + " [WallPaper] type 1",
+                     "SetRegistryValue " + journal + " [WallPaperExisted] type 4",
+                     "SetRegistryValue " + journal + " [DesktopColor] type 4",
+                     "SetRegistryValue " + journal + " [Complete] type 4",
                      "SetRegistryValue " + kDesktopKey + " [WallPaper] type 1", "SystemParametersInfoA 20 0 null 2",
                      "SetSysColors 1 $00100010", "GetVersion"}));
     // The video window now lies in the hidden desktop form, over the second monitor.
@@ -82,6 +87,9 @@ TEST_F(DesktopModeTest, EnterEmptiesTheWallpaperAndColoursTheDesktopThenLeaveRes
     EXPECT_EQ(StoredWallpaper(), "C:\\Windows\\Web\\Wallpaper\\img0.jpg");
     EXPECT_EQ(services_.colors[COLOR_BACKGROUND], RGB(0, 78, 152));
     EXPECT_EQ(CallsStartingWith("SystemParametersInfoA"), Calls{"SystemParametersInfoA 20 0 null 2"});
+    // Given back in the reverse order, and the journal goes once everything is back.
+    EXPECT_EQ(services_.calls.front(), "SetSysColors 1 $00984E00");
+    EXPECT_EQ(services_.calls.back(), "DeleteRegistryKey " + journal);
     EXPECT_EQ(window_->Parent(), Parent());
     EXPECT_TRUE(window_->OverlayVisible());
     EXPECT_EQ(visibility_events_, (std::vector<bool>{false, true}));
@@ -91,7 +99,7 @@ TEST_F(DesktopModeTest, AMissingWallpaperValueIsNeverWrittenButTheColourStillCha
     window_->ColorKeyReported(0x00100010);
     window_->EnterDesktopModeOn(reinterpret_cast<HMONITOR>(1));
     window_->LeaveDesktopMode();
-    EXPECT_TRUE(CallsStartingWith("SetRegistryValue").empty());
+    EXPECT_TRUE(CallsStartingWith("SetRegistryValue " + kDesktopKey).empty());
     EXPECT_FALSE(services_.values.contains({kDesktopKey, "WallPaper"}));
     EXPECT_EQ(CallsStartingWith("SetSysColors"), (Calls{"SetSysColors 1 $00100010", "SetSysColors 1 $00984E00"}));
 }
@@ -123,7 +131,7 @@ TEST_F(DesktopModeTest, EnteringTwiceKeepsTheFirstSavedSettings) {
 TEST_F(DesktopModeTest, LeavingWithoutEnteringTouchesNoSettingButShowsTheOverlayAgain) {
     StoreWallpaper("mine.bmp");
     window_->LeaveDesktopMode();
-    EXPECT_TRUE(CallsStartingWith("SetRegistryValue").empty());
+    EXPECT_TRUE(CallsStartingWith("SetRegistryValue " + kDesktopKey).empty());
     EXPECT_TRUE(CallsStartingWith("SetSysColors").empty());
     EXPECT_TRUE(CallsStartingWith("SystemParametersInfoA").empty());
     EXPECT_TRUE(window_->OverlayVisible());

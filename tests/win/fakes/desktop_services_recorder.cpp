@@ -51,6 +51,25 @@ LSTATUS DesktopServicesRecorder::SetRegistryValue(HKEY root, const std::string& 
     return ERROR_SUCCESS;
 }
 
+LSTATUS DesktopServicesRecorder::DeleteRegistryKey(HKEY root, const std::string& key_path) {
+    const std::string key = KeyName(root, key_path);
+    calls.push_back("DeleteRegistryKey " + key);
+    bool found = false;
+    for (auto it = keys.begin(); it != keys.end();) {
+        if (*it == key || it->starts_with(key + "\\")) {
+            found = true;
+            it = keys.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    std::erase_if(values, [&](const auto& entry) {
+        const std::string& owner = std::get<0>(entry.first);
+        return owner == key || owner.starts_with(key + "\\");
+    });
+    return found ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 COLORREF DesktopServicesRecorder::GetSysColor(int element) {
     calls.push_back("GetSysColor " + std::to_string(element));
     return colors[element];

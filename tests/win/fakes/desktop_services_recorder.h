@@ -42,6 +42,7 @@ public:
                                win::RegistryValue& value) override;
     LSTATUS SetRegistryValue(HKEY root, const std::string& key_path, const std::string& name,
                              const win::RegistryValue& value) override;
+    LSTATUS DeleteRegistryKey(HKEY root, const std::string& key_path) override;
     COLORREF GetSysColor(int element) override;
     BOOL SetSysColors(int count, const int* elements, const COLORREF* colors) override;
     BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT win_ini) override;
