@@ -13,6 +13,9 @@
 #include "app/form4_active_filters.h"
 #include "app/overlay_patch.h"
 #include "app/playback_state.h"
+#include "app/single_instance.h"
+#include "app/watchdog.h"
+#include "video/restore_journal.h"
 #include "win/desktop_services.h"
 #include "win/idle_handlers.h"
 #include "win/message_pump.h"
@@ -99,6 +102,18 @@ int RunMessageLoop() {
 bool ApplicationForms::TerminateRequested() const noexcept { return form1_->TerminateRequested(); }
 
 int RunApplication(const std::string& exe_path, const std::string& first_argument) {
+    // One instance: a second start hands its argument to the running one and ends.
+    const SingleInstance instance;
+    if (!instance.First()) {
+        if (HandOverToRunningInstance(first_argument)) return 0;
+        win::DesktopServices().MessageBoxA(nullptr, "Wallcine is already running but does not answer.", "Error",
+                                           MB_ICONHAND | MB_SYSTEMMODAL);
+        return 1;
+    }
+    // A run that ended without giving the desktop back (killed in desktop mode) is put right
+    // before anything else: the values it wrote down are the user's.
+    video::RestoreAfterCrash(win::DesktopServices());
+
     OleScope ole;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -107,6 +122,8 @@ int RunApplication(const std::string& exe_path, const std::string& first_argumen
 
     ApplicationForms forms(first_argument);
     if (forms.Halted() || forms.TerminateRequested()) return 0;
+    // Desktop mode changes the user's desktop: from then on a watchdog gives it back if we are killed.
+    forms.Main().OnDesktopModeEntered = [exe_path] { StartWatchdog(exe_path); };
     // The main window is never shown: the user reaches the program through the tray icon.
     return RunMessageLoop();
 }

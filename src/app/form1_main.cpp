@@ -9,6 +9,7 @@
 #include "app/form3_playlist.h"
 #include "app/form4_active_filters.h"
 #include "app/playback_state.h"
+#include "app/single_instance.h"
 #include "core/errors.h"
 #include "core/playlist_file.h"
 #include "core/time_text.h"
@@ -178,6 +179,7 @@ void TForm1::ShowStartedItem() {
 void TForm1::RunDeferredCommands() {
     // Posted, not run here: the start that deferred it is still on the stack.
     if (std::exchange(close_deferred_, false)) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+    if (handed_over_) ::PostMessageA(Handle(), kWmOpenHandedOver, 0, 0);
 }
 
 void TForm1::RefreshActiveFilters() {
@@ -235,10 +237,28 @@ bool TForm1::StretchMovieChecked() const noexcept {
 
 void TForm1::LoadFile1Click() {
     if (Busy() || !OpenDialog1.Execute(Handle())) return;
+    PlayDialogSelection();
+}
+
+void TForm1::PlayDialogSelection() {
     // Chosen before anything is touched: a playlist that cannot be read leaves the item playing.
     const std::string item = ItemOfDialogSelection();
     playback_.Replace(item);
     Form3->FormCreate();
+}
+
+void TForm1::OpenHandedOver() {
+    if (!handed_over_ || playback_.Closing()) return;
+    // While an item starts it waits: RunDeferredCommands asks again once the start has ended.
+    if (Busy()) return;
+    const std::string argument = std::exchange(handed_over_, std::nullopt).value();
+    if (argument.empty()) {
+        Form2->Show();
+        return;
+    }
+    OpenDialog1.Files = {argument};
+    OpenDialog1.FileName = argument;
+    PlayDialogSelection();
 }
 
 void TForm1::Playlist1Click() { Form3->Show(); }
@@ -313,6 +333,17 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     case kWmSupervisionTick:
         SupervisionTickArrived();
+        return 0;
+    case WM_COPYDATA:
+        if (auto argument = HandedOverArgument(*reinterpret_cast<const COPYDATASTRUCT*>(lparam))) {
+            // Played from our own queue: the other start waits for this answer only.
+            handed_over_ = std::move(argument);
+            ::PostMessageA(Handle(), kWmOpenHandedOver, 0, 0);
+            return TRUE;
+        }
+        return FALSE;
+    case kWmOpenHandedOver:
+        OpenHandedOver();
         return 0;
     case WM_TIMER:
         if (wparam == kStartupTimerId) Timer1Timer();

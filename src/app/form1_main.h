@@ -7,7 +7,9 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -47,6 +49,8 @@ public:
     void PlayItem(const std::string& path);
     // Refills the active filters window's list.
     void RefreshActiveFilters();
+    // Runs once desktop mode has taken the desktop (the application starts its watchdog there).
+    std::function<void()> OnDesktopModeEntered;
 
     // --- Handlers ---------------------------------------------------------------------------
     void FormCreate();
@@ -80,6 +84,8 @@ protected:
 private:
     // The supervision tick as the GUI thread receives it from winmm's thread.
     static constexpr UINT kWmSupervisionTick = WM_APP + 1;
+    // Plays what another start handed over, outside that start's WM_COPYDATA.
+    static constexpr UINT kWmOpenHandedOver = WM_APP + 2;
     static constexpr UINT_PTR kStartupTimerId = 1;
 
     void FailStart(const char* message) noexcept;
@@ -107,8 +113,13 @@ private:
     // and the active filters list (once it plays).
     void ShowRenderedItem();
     void ShowStartedItem();
-    // Runs an Exit that arrived while an item was starting.
+    // Runs an Exit, or plays an argument handed over, that arrived while an item was starting.
     void RunDeferredCommands();
+    // Another start of Wallcine handed over its argument: play it as "Load File" does, or show
+    // the playing control when it is empty.
+    void OpenHandedOver();
+    // "Load File"'s steps once the open dialog's selection is made.
+    void PlayDialogSelection();
 
     std::string first_argument_;
     bool halt_requested_ = false;
@@ -116,6 +127,8 @@ private:
     bool closed_ = false;
     // An Exit or a close request that arrived while an item was starting.
     bool close_deferred_ = false;
+    // An argument another start handed over, waiting to be played.
+    std::optional<std::string> handed_over_;
     bool tray_icon_added_ = false;
     UINT taskbar_created_message_ = 0;
     win::unique_hmenu popup_menu_;

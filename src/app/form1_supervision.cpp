@@ -29,6 +29,7 @@ void TForm1::Timer1Timer() {
     Video_Window->EnterDesktopMode();
     IsPlaying = true;
     mmtimer1.SetEnabled(true);
+    if (OnDesktopModeEntered) OnDesktopModeEntered();
 }
 
 void TForm1::SupervisionTickArrived() {

@@ -57,9 +57,12 @@ DesktopSettingsForTest::DesktopSettingsForTest(std::string wallpaper, COLORREF c
       users_colour_(DesktopColourSeenByNewProcess()) {
     WriteWallpaperValue(wallpaper_);
     SetDesktopColour(colour_);
+    // No restore journal of an earlier test may give its values to this one's Wallcine.
+    DeleteUserKeyTree(kRestoreJournalKey);
 }
 
 DesktopSettingsForTest::~DesktopSettingsForTest() {
+    DeleteUserKeyTree(kRestoreJournalKey);
     WriteWallpaperValue(users_wallpaper_);
     if (users_colour_ != CLR_INVALID) SetDesktopColour(users_colour_);
 }

@@ -17,6 +17,9 @@ std::optional<std::string> ReadWallpaperValue();
 // probe program is started to answer.
 COLORREF DesktopColourSeenByNewProcess();
 
+// Where Wallcine writes down the user's values before desktop mode changes them.
+inline constexpr char kRestoreJournalKey[] = "Software\\Wallcine\\Restore";
+
 // What a test sets before Wallcine starts: a wallpaper name and a colour no user would have.
 inline constexpr char kTestWallpaper[] = "C:\\windows\\wallcine-e2e-wallpaper.bmp";
 inline constexpr COLORREF kTestDesktopColour = RGB(0x12, 0x34, 0x56);

@@ -1,5 +1,7 @@
 #include "wallcine_process.h"
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -37,6 +39,20 @@ WallcineProcess::~WallcineProcess() {
         ::TerminateProcess(Handle(), 99);
         ::WaitForSingleObject(Handle(), 5000);
     }
+    // Its watchdog ends once it has given the desktop back: the next test starts after that.
+    WaitUntil([this] { return WallcineProcessesOtherThan(Id()).empty(); }, 5000);
+}
+
+std::vector<DWORD> WallcineProcessesOtherThan(DWORD main) {
+    std::vector<DWORD> found;
+    win::unique_handle_kernel snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry{sizeof entry};
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+        if (_stricmp(entry.szExeFile, "Wallcine.exe") == 0 && entry.th32ProcessID != main)
+            found.push_back(entry.th32ProcessID);
+    }
+    return found;
 }
 
 HWND WallcineProcess::FindWindowNow(const char* class_name, const char* caption) const {

@@ -55,6 +55,9 @@ private:
     StartedProcess process_;
 };
 
+// The Wallcine.exe processes running other than `main` (its watchdog, a second start).
+std::vector<DWORD> WallcineProcessesOtherThan(DWORD main);
+
 // Registry helpers on HKEY_CURRENT_USER.
 std::optional<DWORD> ReadUserDword(const std::string& key, const std::string& name);
 void DeleteUserValue(const std::string& key, const std::string& name);
