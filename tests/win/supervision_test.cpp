@@ -307,5 +307,24 @@ TEST_F(SupervisionTest, PlayNextFindsThePlayingRowWhateverTheCaseOfItsAccentedLe
     EXPECT_EQ(CurrentFile, "C:\\b.avi") << "the row after the playing one, not the first row";
 }
 
+// Each change of item replaces the graph: what the old one held (the graph object, the source,
+// the renderer's pins) is let go at that point, so references do not grow with every item.
+TEST_F(SupervisionTest, EachChangeOfItemLetsTheOldGraphGo) {
+    Start({"C:\\a.avi", "C:\\b.avi", "C:\\c.avi"});
+    rig.graph.duration = 1.0;
+    const auto counts = [this] {
+        return std::vector<LONG>{rig.graph.RefCount(), rig.source.RefCount(), rig.source_video.RefCount(),
+                                 rig.renderer.RefCount(), rig.renderer.input.RefCount()};
+    };
+    EndTheItem();
+    rig.Tick();
+    const std::vector<LONG> after_first_change = counts();
+    for (int change = 0; change < 6; ++change) {
+        EndTheItem();
+        rig.Tick();
+        ASSERT_EQ(counts(), after_first_change) << "after change " << change + 2;
+    }
+}
+
 }  // namespace
 }  // namespace wallcine::app
