@@ -1,6 +1,8 @@
 // Bad input given to the real Wallcine.exe, as tables of cases: a first item that cannot be
-// played (the system-modal "Error" box, then the program ends). Each case also checks that
-// nothing crashed or hung and that the desktop settings are as the test set them.
+// played (the system-modal "Error" box, then the program ends), a bad row in the middle of a
+// playlist (one "Wallcine" box, playback goes on past it, no second box), and names with
+// characters that are fine and must simply play. Each case also checks that nothing crashed or
+// hung and that the desktop settings are as the test set them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -235,6 +237,150 @@ TEST_P(BadInputStartE2E, ShowsTheErrorBoxAndEndsWithTheDesktopUntouched) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadInputStartE2E, ::testing::ValuesIn(kStartCases),
                          [](const ::testing::TestParamInfo<StartCase>& info) { return info.param.name; });
+
+// --- A bad row in the middle of a playlist: one box, and playback goes on past it -------------------
+
+struct RowCase {
+    const char* name;
+    // The bad row; `playlist` is the path of the playlist file that will hold it.
+    std::function<std::string(InputPlace&, const std::string& playlist)> make_row;
+    // A playlist row is read when the playlist is, so its error comes at the start, not at its turn.
+    bool reported_at_start = false;
+};
+
+void PrintTo(const RowCase& row_case, std::ostream* out) { *out << row_case.name; }
+
+const RowCase kRowCases[] = {
+    {"MissingFile", [](InputPlace& place, const std::string&) { return place.scratch.PathOf("missing.avi"); }},
+    {"Folder", [](InputPlace& place, const std::string&) { return place.scratch.MakeFolder("folder"); }},
+    {"ZeroByteFile", [](InputPlace& place, const std::string&) { return place.scratch.Write("empty.avi", ""); }},
+    {"TextFileNamedAvi", [](InputPlace& place, const std::string&) { return TextFile(place, "notes.avi"); }},
+    {"RandomBytesNamedMp4", [](InputPlace& place, const std::string&) { return NoiseFile(place, "noise.mp4"); }},
+    {"Mp4CutInHalfBeforeItsIndex", [](InputPlace& place, const std::string&) { return HalfMp4(place, "half.mp4"); }},
+    {"FileLockedByAnotherProgram",
+     [](InputPlace& place, const std::string&) {
+         return place.Lock(place.scratch.Write("locked.avi", ClipBytes("blue-1s.avi")));
+     }},
+    {"PathLongerThanMaxPath", [](InputPlace& place, const std::string&) { return ClipAtLongPath(place); }},
+    {"RowInUtf8", [](InputPlace& place, const std::string&) { return Utf8RowOfCyrillicClip(place); }},
+    {"ThePlaylistItself", [](InputPlace&, const std::string& playlist) { return playlist; }},
+    {"MissingPlaylist",
+     [](InputPlace& place, const std::string&) { return place.scratch.PathOf("missing.wcl"); }, true},
+};
+
+class BadInputPlaylistRowE2E : public ::testing::TestWithParam<RowCase> {};
+
+// The playlist [red, bad, green] of one-second clips. The playing control window is shown and its
+// title followed: a change from red to green is a turn of the bad row passed. After the second
+// such turn the test waits for red once more, so that a box that turn might bring is on screen by
+// then.
+TEST_P(BadInputPlaylistRowE2E, OneBoxThenTheNextGoodRowPlaysAndTheNextRoundSkipsItQuietly) {
+    InputPlace place;
+    const std::string playlist = place.scratch.PathOf("list.wcl");
+    const std::string red = ClipPath("red-1s.avi");
+    const std::string green = ClipPath("green-1s.avi");
+    place.scratch.Write("list.wcl", PlaylistBytes({red, GetParam().make_row(place, playlist), green}));
+
+    DesktopSettingsForTest desktop;
+    WallcineProcess wallcine(Quoted(playlist));
+    MessageBoxWatch boxes(wallcine);
+    const WallcineProcess::Forms forms = WaitUntilInTray(wallcine, boxes);
+    ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray; " << DescribeState(wallcine) << "; "
+                                   << boxes.Describe();
+    const size_t boxes_at_tray = boxes.Seen().size();
+    ASSERT_TRUE(ShowPlayingControl(forms)) << "\"Playing Control\" showed nothing";
+
+    constexpr int kRed = 0, kGreen = 1;
+    std::vector<int> titles;
+    int turns_passed = 0;
+    size_t boxes_before_first_turn = 0;
+    WaitUntil(
+        [&] {
+            if (wallcine.WaitForExit(0)) return true;
+            boxes.Poll();
+            const int row = RowOfTitle(forms.playing_control, {red, green});
+            if (row < 0 || (!titles.empty() && titles.back() == row)) return false;
+            titles.push_back(row);
+            if (titles.size() >= 2 && titles[titles.size() - 2] == kRed && row == kGreen) {
+                if (++turns_passed == 1) boxes_before_first_turn = boxes.Seen().size();
+            }
+            return turns_passed >= 2 && row == kRed;
+        },
+        30000);
+    ASSERT_FALSE(EndedOnItsOwnLeavingTheDesktop(wallcine)) << DescribeState(wallcine) << "; titles seen: "
+                                          << ::testing::PrintToString(titles) << "; " << boxes.Describe();
+    EXPECT_GE(turns_passed, 2) << "playback did not go from red to green past the bad row twice; titles seen: "
+                               << ::testing::PrintToString(titles) << "; rows: "
+                               << ::testing::PrintToString(ListBoxRows(Control(forms.playlist, app::kIdPlaylistRows)));
+    ExitAndExpectDesktopBack(wallcine, forms.main, boxes);
+
+    ASSERT_EQ(boxes.Seen().size(), 1u) << boxes.Describe();
+    const SeenMessageBox& box = boxes.Seen().front();
+    PrintMessage(GetParam().name, box.text);
+    EXPECT_EQ(box.caption, "Wallcine");
+    EXPECT_TRUE(box.has_icon) << "an error box shows the error icon";
+    EXPECT_THAT(box.text, ClearMessage());
+    if (GetParam().reported_at_start) {
+        EXPECT_EQ(boxes_before_first_turn, 1u) << "the bad playlist row must be reported when the playlist is read";
+    } else {
+        EXPECT_EQ(boxes_at_tray, 0u) << "the bad row must be reported at its turn, not at the start";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BadInputPlaylistRowE2E, ::testing::ValuesIn(kRowCases),
+                         [](const ::testing::TestParamInfo<RowCase>& info) { return info.param.name; });
+
+// --- Names that are fine: they play, their title shows, no box --------------------------------------
+
+struct NameCase {
+    const char* name;
+    // File names of clips made for the case; one is the argument, several make a playlist.
+    std::vector<std::string> clip_names;
+    // The playlist's name when there is one.
+    const char* playlist_name = nullptr;
+};
+
+void PrintTo(const NameCase& name_case, std::ostream* out) { *out << name_case.name; }
+
+const NameCase kNameCases[] = {
+    {"SpacesHashAndPercent", {"my clip #1 100%.avi"}},
+    {"PrintfDirectives", {"clip %s%n%x %d.avi"}},
+    {"PlaylistRowsWithSpacesHashAndPercent", {"my clip #1 100%.avi", "clip %s%n #2.avi"}, "rows.wcl"},
+    {"PlaylistNamedWithSpacesHashAndPercent", {"red.avi", "green.avi"}, "my list #2 50%.wcl"},
+};
+
+class BadInputNamesE2E : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(BadInputNamesE2E, PlayWithTheirTitleShownAndNoBox) {
+    static const char* const kClips[] = {"red-1s.avi", "green-1s.avi"};
+    InputPlace place;
+    Rows clips;
+    for (const std::string& name : GetParam().clip_names)
+        clips.push_back(place.scratch.Write(name, ClipBytes(kClips[clips.size() % 2])));
+    const std::string argument = GetParam().playlist_name
+                                     ? place.scratch.Write(GetParam().playlist_name, PlaylistBytes(clips))
+                                     : clips.front();
+
+    DesktopSettingsForTest desktop;
+    WallcineProcess wallcine(Quoted(argument));
+    MessageBoxWatch boxes(wallcine);
+    const WallcineProcess::Forms forms = WaitUntilInTray(wallcine, boxes);
+    ASSERT_NE(forms.main, nullptr) << "Wallcine did not get to the tray; " << DescribeState(wallcine) << "; "
+                                   << boxes.Describe();
+    ASSERT_TRUE(ShowPlayingControl(forms)) << "\"Playing Control\" showed nothing";
+    // Every clip's title in turn.
+    for (const std::string& clip : clips) {
+        EXPECT_TRUE(WaitUntil([&] {
+            boxes.Poll();
+            return IsRotationOf(PlayingTitle(forms.playing_control), TitleText(clip));
+        })) << "the title never showed " << clip << "; it shows \"" << PlayingTitle(forms.playing_control) << "\"";
+    }
+    ExitAndExpectDesktopBack(wallcine, forms.main, boxes);
+    EXPECT_THAT(boxes.Seen(), ::testing::IsEmpty()) << boxes.Describe();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BadInputNamesE2E, ::testing::ValuesIn(kNameCases),
+                         [](const ::testing::TestParamInfo<NameCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace wallcine::e2e
