@@ -8,6 +8,7 @@
 
 #include "app/control_ids.h"
 #include "desktop_settings.h"
+#include "playing_title.h"
 #include "polling.h"
 #include "remote_controls.h"
 #include "screenshot.h"
@@ -36,20 +37,7 @@ RunningWallcine WaitUntilRunning(const WallcineProcess& wallcine) {
     return {forms.main, forms.playlist, Control(forms.playlist, kIdPlaylistRows), forms.playing_control};
 }
 
-std::string Title(const RunningWallcine& running) { return WindowText(Control(running.control, kIdTitle)); }
-
-// The row whose title the playing control window shows, -1 when none.
-int RowOfTitle(const RunningWallcine& running, const Rows& rows) {
-    const std::string shown = Title(running);
-    for (size_t row = 0; row < rows.size(); ++row)
-        if (IsRotationOf(shown, TitleText(rows[row]))) return static_cast<int>(row);
-    return -1;
-}
-
-// Appends `value` when it differs from the last one kept: the order in which values changed.
-void KeepChange(std::vector<int>& changes, int value) {
-    if (changes.empty() || changes.back() != value) changes.push_back(value);
-}
+std::string Title(const RunningWallcine& running) { return PlayingTitle(running.control); }
 
 // Each change goes to the next row, after the last comes row 0, and it came round at least once.
 void ExpectRowsInTurnWrappingRound(const std::vector<int>& changes, int row_count, const char* what) {
@@ -82,7 +70,7 @@ TEST(PlaylistE2E, ThreeRowsPlayInTurnWrapRoundAndEachNewRowIsSelected) {
     WaitUntil(
         [&] {
             KeepChange(selections, ListBoxSelection(running.rows));
-            const int title_row = RowOfTitle(running, colours);
+            const int title_row = RowOfTitle(running.control, colours);
             if (!titles.empty() || title_row != -1) KeepChange(titles, title_row);
             return selections.size() >= 5 && titles.size() >= 5;
         },

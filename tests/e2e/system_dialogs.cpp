@@ -1,11 +1,15 @@
 #include "system_dialogs.h"
 
+#include <algorithm>
+
 #include "remote_controls.h"
 
 namespace wallcine::e2e {
 namespace {
 
 constexpr int kMessageBoxTextId = 0xFFFF;
+// The icon of a message box: Windows numbers it 20, Wine 0x440 (stc1).
+constexpr int kMessageBoxIconIds[] = {20, 0x440};
 // The file name field: a combo box in Explorer-style dialogs (Windows and Wine), an edit
 // control in the old style.
 constexpr int kFileNameComboId = 0x47C;  // cmb13
@@ -45,6 +49,30 @@ std::string MessageBoxText(HWND message_box) {
 }
 
 void DismissMessageBox(HWND message_box) { ::PostMessageA(message_box, WM_COMMAND, IDOK, 0); }
+
+bool MessageBoxHasIcon(HWND message_box) {
+    for (int id : kMessageBoxIconIds)
+        if (HWND icon = ::GetDlgItem(message_box, id); icon && Ask(icon, STM_GETICON) > 0) return true;
+    return false;
+}
+
+void MessageBoxWatch::Poll() {
+    std::erase_if(dismissed_, [](HWND box) { return !::IsWindow(box); });
+    for (HWND box : wallcine_.FindWindowsNow("#32770")) {
+        // A visible box has its text; a file dialog has a file name field and no box's text.
+        if (!::IsWindowVisible(box) || FileNameField(box) || !::GetDlgItem(box, kMessageBoxTextId)) continue;
+        if (std::find(dismissed_.begin(), dismissed_.end(), box) != dismissed_.end()) continue;
+        seen_.push_back({WindowText(box), MessageBoxText(box), MessageBoxHasIcon(box)});
+        dismissed_.push_back(box);
+        DismissMessageBox(box);
+    }
+}
+
+std::string MessageBoxWatch::Describe() const {
+    std::string description = std::to_string(seen_.size()) + " message box(es)";
+    for (const SeenMessageBox& box : seen_) description += "\n  \"" + box.caption + "\": \"" + box.text + "\"";
+    return description;
+}
 
 HWND WaitForFileDialog(const WallcineProcess& wallcine, DWORD timeout_ms) {
     HWND dialog = nullptr;

@@ -17,6 +17,33 @@ HWND WaitForMessageBox(const WallcineProcess& wallcine, const char* caption, DWO
 std::string MessageBoxText(HWND message_box);
 // Presses the box's OK button.
 void DismissMessageBox(HWND message_box);
+// Whether the box shows an icon (the error, warning, information or question sign).
+bool MessageBoxHasIcon(HWND message_box);
+
+// A message box as the test read it before pressing OK.
+struct SeenMessageBox {
+    std::string caption;
+    std::string text;
+    bool has_icon = false;
+};
+
+// Reads and dismisses every message box the process shows, in order: a test that lets the
+// program run on counts what it was told, and no box is left blocking it. File dialogs are left
+// alone.
+class MessageBoxWatch {
+public:
+    explicit MessageBoxWatch(const WallcineProcess& wallcine) : wallcine_(wallcine) {}
+    // Takes the boxes on screen now.
+    void Poll();
+    const std::vector<SeenMessageBox>& Seen() const noexcept { return seen_; }
+    // Every box seen, for a failure message.
+    std::string Describe() const;
+
+private:
+    const WallcineProcess& wallcine_;
+    std::vector<HWND> dismissed_;  // a box may linger a moment after its OK
+    std::vector<SeenMessageBox> seen_;
+};
 
 // The process's open or save dialog, once it is on screen; nullptr after the time-out.
 HWND WaitForFileDialog(const WallcineProcess& wallcine, DWORD timeout_ms = kPatience);

@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
+
+#include "win/code_page.h"
+#include "win/unique_handle.h"
 
 namespace wallcine::e2e {
 
@@ -32,6 +36,40 @@ std::string ClipPath(const char* name) {
     return path;
 }
 
+namespace {
+
+// FindFirstFileW's handle, closed with FindClose.
+struct FindTraits {
+    using type = HANDLE;
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE search) noexcept { ::FindClose(search); }
+};
+using unique_find = win::unique_handle<FindTraits>;
+
+// The "\\?\" form of an absolute path: the wide file functions then take it at any length.
+std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    if (unique_find search(::FindFirstFileW(Extended(folder + L"\\*").c_str(), &found)); search) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                // A read-only file cannot be deleted until it is writable again.
+                ::SetFileAttributesW(Extended(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(Extended(path).c_str());
+            }
+        } while (::FindNextFileW(search.get(), &found));
+    }
+    ::RemoveDirectoryW(Extended(folder).c_str());
+}
+
+}  // namespace
+
 ScratchDirectory::ScratchDirectory() {
     char temp[MAX_PATH] = {};
     ::GetTempPathA(sizeof temp, temp);
@@ -40,16 +78,10 @@ ScratchDirectory::ScratchDirectory() {
     EXPECT_TRUE(::CreateDirectoryA(path_.c_str(), nullptr)) << "cannot create " << path_;
 }
 
-ScratchDirectory::~ScratchDirectory() {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ::DeleteFileA(PathOf(found.cFileName).c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryA(path_.c_str());
+ScratchDirectory::~ScratchDirectory() { RemoveTree(win::AnsiToWide(path_)); }
+
+std::wstring ScratchDirectory::PathOf(const std::wstring& file_name) const {
+    return win::AnsiToWide(path_) + L"\\" + file_name;
 }
 
 std::string ScratchDirectory::Write(const std::string& file_name, const std::string& bytes) const {
@@ -60,9 +92,46 @@ std::string ScratchDirectory::Write(const std::string& file_name, const std::str
     return path;
 }
 
+std::wstring ScratchDirectory::Write(const std::wstring& file_name, const std::string& bytes) const {
+    const std::wstring path = PathOf(file_name);
+    EXPECT_TRUE(WriteFileBytes(path, bytes)) << "cannot write a file in " << path_ << ": error " << ::GetLastError();
+    return path;
+}
+
+std::string ScratchDirectory::MakeFolder(const std::string& name) const {
+    const std::string path = PathOf(name);
+    EXPECT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)) << "cannot create " << path;
+    return path;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    win::unique_hfile file(::CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+std::string MakeLongPath(const std::string& base, const std::string& file_name) {
+    std::string folder = base;
+    for (char letter = 'a'; folder.size() + 1 + file_name.size() <= MAX_PATH; ++letter) {
+        folder += "\\" + std::string(100, letter);
+        EXPECT_TRUE(::CreateDirectoryW(Extended(win::AnsiToWide(folder)).c_str(), nullptr))
+            << "cannot create a folder of a long path: error " << ::GetLastError();
+    }
+    return folder + "\\" + file_name;
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string RandomBytes(unsigned seed, std::size_t size) {
+    std::mt19937 noise(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(noise() & 0xFF);
+    return bytes;
 }
 
 std::string PlaylistBytes(const std::vector<std::string>& rows) {

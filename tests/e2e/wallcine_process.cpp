@@ -10,26 +10,31 @@
 #include "polling.h"
 #include "test_files.h"
 #include "tray_probe.h"
+#include "win/code_page.h"
 
 namespace wallcine::e2e {
 
 std::string WallcineExePath() { return BuildPath("Wallcine.exe"); }
 
-StartedProcess StartProcess(std::string command_line) {
-    STARTUPINFOA startup{sizeof startup};
+StartedProcess StartProcess(std::string command_line) { return StartProcess(win::AnsiToWide(command_line)); }
+
+StartedProcess StartProcess(std::wstring command_line) {
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!::CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &info)) {
-        ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
+        ADD_FAILURE() << "cannot start " << win::WideToAnsi(command_line) << ": error " << ::GetLastError();
         return {};
     }
     win::unique_handle_kernel thread(info.hThread);  // not needed: closed at once
     return {win::unique_handle_kernel(info.hProcess), info.dwProcessId};
 }
 
-WallcineProcess::WallcineProcess(const std::string& arguments) {
-    std::string command_line = Quoted(WallcineExePath());
-    if (!arguments.empty()) command_line += " " + arguments;
+WallcineProcess::WallcineProcess(const std::string& arguments) : WallcineProcess(win::AnsiToWide(arguments)) {}
+
+WallcineProcess::WallcineProcess(const std::wstring& arguments) {
+    std::wstring command_line = win::AnsiToWide(Quoted(WallcineExePath()));
+    if (!arguments.empty()) command_line += L" " + arguments;
     process_ = StartProcess(std::move(command_line));
 }
 
@@ -56,13 +61,19 @@ std::vector<DWORD> WallcineProcessesOtherThan(DWORD main) {
 }
 
 HWND WallcineProcess::FindWindowNow(const char* class_name, const char* caption) const {
+    const std::vector<HWND> windows = FindWindowsNow(class_name, caption);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+std::vector<HWND> WallcineProcess::FindWindowsNow(const char* class_name, const char* caption) const {
+    std::vector<HWND> windows;
     HWND window = nullptr;
     while ((window = ::FindWindowExA(nullptr, window, class_name, caption)) != nullptr) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        if (owner == Id()) return window;
+        if (owner == Id()) windows.push_back(window);
     }
-    return nullptr;
+    return windows;
 }
 
 HWND WallcineProcess::WaitForWindow(const char* class_name, const char* caption, DWORD timeout_ms) const {

@@ -21,11 +21,14 @@ struct StartedProcess {
     win::unique_handle_kernel handle;
     DWORD id = 0;
 };
+// Started through the Unicode API, so that a command line may name files the ANSI code page lacks.
 StartedProcess StartProcess(std::string command_line);
+StartedProcess StartProcess(std::wstring command_line);
 
 class WallcineProcess {
 public:
     explicit WallcineProcess(const std::string& arguments = {});
+    explicit WallcineProcess(const std::wstring& arguments);
     ~WallcineProcess();  // ends the process if a test left it running
     WallcineProcess(const WallcineProcess&) = delete;
     WallcineProcess& operator=(const WallcineProcess&) = delete;
@@ -35,6 +38,7 @@ public:
     // The process's top-level window of that class (and caption, when given), waiting for it.
     HWND WaitForWindow(const char* class_name, const char* caption = nullptr, DWORD timeout_ms = 15000) const;
     HWND FindWindowNow(const char* class_name, const char* caption = nullptr) const;
+    std::vector<HWND> FindWindowsNow(const char* class_name, const char* caption = nullptr) const;
     // The exit code, or nothing when the process is still running after the time-out.
     std::optional<DWORD> WaitForExit(DWORD timeout_ms = 15000) const;
 
