@@ -137,6 +137,7 @@ void TForm1::ChooseFirstItem() {
         return;
     }
     OpenDialog1.Files.clear();
+    CheckItemName(first_argument_);
     if (!IsPlaylistFile(first_argument_)) {
         CurrentFile = first_argument_;
         OpenDialog1.Files.push_back(first_argument_);

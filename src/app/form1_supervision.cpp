@@ -81,7 +81,9 @@ void TForm1::LoopSingleItem() {
 
 void TForm1::ApplyNextItemRule() {
     const std::vector<std::string> rows = Form3->ListBox1.Items();
-    const NextItem next = FindNextItem(rows, CurrentFile, win::EqualsIgnoringCaseInCodePage);
+    // The selection is the row last started (this rule selects it), unless the user moved it.
+    const NextItem next =
+        FindNextItem(rows, CurrentFile, win::EqualsIgnoringCaseInCodePage, Form3->ListBox1.ItemIndex());
     Form3->ListBox1.SetItemIndex(next.matchedIndex);
     Form3->ListBox1.SetItemIndex(next.nextIndex);
     CurrentFile = rows[static_cast<size_t>(next.nextIndex)];

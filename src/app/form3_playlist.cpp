@@ -1,6 +1,7 @@
 #include "app/form3_playlist.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "app/application.h"
 #include "app/control_ids.h"
@@ -72,7 +73,8 @@ void TForm3::CreateControls() {
 
 void TForm3::FormCreate() {
     ListBox1.Clear();
-    if (!Form1) return;
+    // A start that failed has been reported and the program is ending: no rows to read.
+    if (!Form1 || Form1->TerminateRequested()) return;
     AppendToRows(Form1->OpenDialog1.Files);
 }
 
@@ -132,14 +134,19 @@ void TForm3::ListBox1MouseUp(UINT button_message, bool double_click) {
 // --- Rows and layout -----------------------------------------------------------------------------
 
 void TForm3::AppendToRows(const std::vector<std::string>& selection) {
+    // A playlist that cannot be read costs only its own rows: the rest of the selection is still
+    // listed, and the first such error is reported once they are.
     std::vector<std::string> added;
-    try {
-        AppendSelection(added, selection);
-    } catch (...) {
-        for (const std::string& row : added) ListBox1.Add(row);
-        throw;
+    std::exception_ptr first_failure;
+    for (const std::string& item : selection) {
+        try {
+            AppendSelection(added, {item});
+        } catch (const std::exception&) {
+            if (!first_failure) first_failure = std::current_exception();
+        }
     }
-    for (const std::string& row : added) ListBox1.Add(row);
+    ListBox1.AddRows(added);
+    if (first_failure) std::rethrow_exception(first_failure);
 }
 
 void TForm3::FollowWidth(int client_width) noexcept {

@@ -12,12 +12,12 @@
 
 namespace wallcine::app {
 
-namespace {
-
-// No file name holds '?' or '*'. A name with characters outside the system's code page arrives
-// that way through the ANSI calls (the command line, the file dialogs), and opening it would
-// at best fail with "not found", at worst open another file: say what is wrong instead.
-void CheckNameFitsCodePage(const std::string& path) {
+void CheckItemName(const std::string& path) {
+    // An empty playlist row names nothing; the media layer would only say "path not found".
+    if (path.empty()) throw Exception("A playlist row is empty: it names no file to play.");
+    // No file name holds '?' or '*'. A name with characters outside the system's code page
+    // arrives that way through the ANSI calls (the command line, the file dialogs), and opening
+    // it would at best fail with "not found", at worst open another file: say what is wrong.
     const std::string_view name = std::string_view(path).starts_with("\\\\?\\") ? std::string_view(path).substr(4)
                                                                                  : std::string_view(path);
     if (name.find_first_of("?*") == std::string_view::npos) return;
@@ -25,8 +25,6 @@ void CheckNameFitsCodePage(const std::string& path) {
                            "which Wallcine cannot name. Rename the file or its folder with characters of that code page.",
                            path.c_str()));
 }
-
-}  // namespace
 
 Playback::StartScope::StartScope(Playback& playback) : playback_(playback) {
     playback_.activity_ = Activity::kStarting;
@@ -48,7 +46,7 @@ Playback::StartScope::~StartScope() {
 void Playback::StartScope::Load(const std::string& path) {
     started_ = false;
     try {
-        CheckNameFitsCodePage(path);
+        CheckItemName(path);
         playback_.StartFreshGraph();
         CurrentFile = path;
         playback_.RenderCurrentFile();
@@ -75,7 +73,7 @@ void Playback::Replace(const std::string& path) {
 void Playback::StartFirst(const std::string& path) {
     activity_ = Activity::kStarting;
     const win::scope_exit idle_again([this] { activity_ = Activity::kIdle; });
-    CheckNameFitsCodePage(path);
+    CheckItemName(path);
     StartFreshGraph();
     CurrentFile = path;
     RenderCurrentFile();

@@ -19,6 +19,10 @@
 
 namespace wallcine::app {
 
+// Raises a clear error for a path no file can have: an empty one, or one whose characters the
+// system's code page could not carry (they arrive as '?').
+void CheckItemName(const std::string& path);
+
 class Playback {
 public:
     Playback(media::TFilterGraph& graph, TMultimediaTimer& tick) noexcept : graph_(graph), tick_(tick) {}

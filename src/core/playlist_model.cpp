@@ -53,9 +53,12 @@ int FindFirstRowIgnoringCase(const std::vector<std::string>& rows, std::string_v
     return -1;
 }
 
-NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current, RowMatcher equal) {
+NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current, RowMatcher equal,
+                      int playing_row) {
     if (rows.empty()) throw EListError(0);
-    const int matched = FindFirstRowIgnoringCase(rows, current, equal);
+    const bool playing_row_known = playing_row >= 0 && static_cast<std::size_t>(playing_row) < rows.size() &&
+                                   equal(rows[static_cast<std::size_t>(playing_row)], current);
+    const int matched = playing_row_known ? playing_row : FindFirstRowIgnoringCase(rows, current, equal);
     // matched + 1 <= INT_MAX because matched < INT_MAX; the modulo keeps it a valid row.
     const std::size_t next = static_cast<std::size_t>(matched + 1) % rows.size();
     return NextItem{matched, static_cast<int>(next)};

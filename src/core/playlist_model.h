@@ -45,9 +45,12 @@ struct NextItem {
 };
 
 // What plays after `current`: the row after its first match, wrapping to 0
-// after the last row; 0 when `current` is not in the list.
+// after the last row; 0 when `current` is not in the list. When `playing_row`
+// (the row last started, where known) names `current`, the rule goes on from
+// that row instead: a playlist that holds the same item twice then moves past
+// the second copy rather than playing the first two for ever.
 // Throws EListError(0) when there are no rows: there is no row 0 to play.
 NextItem FindNextItem(const std::vector<std::string>& rows, std::string_view current,
-                      RowMatcher equal = EqualsIgnoringCase);
+                      RowMatcher equal = EqualsIgnoringCase, int playing_row = -1);
 
 }  // namespace wallcine

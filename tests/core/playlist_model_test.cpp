@@ -105,6 +105,30 @@ TEST(FindNextItem, Table) {
     }
 }
 
+// The row last started, where known, carries the rule past duplicates; a row that no longer names
+// the current item (moved, or chosen by the user) is not taken for it.
+TEST(FindNextItem, GoesOnFromThePlayingRowWhenItNamesTheCurrentItem) {
+    struct Case {
+        Rows rows;
+        std::string current;
+        int playing_row;
+        int matched, next;
+    };
+    const Case cases[] = {
+        {{"A", "A", "B"}, "A", 1, 1, 2},    // the second copy plays: B is next, not the second copy again
+        {{"A", "A", "B"}, "A", 0, 0, 1},
+        {{"A", "A", "B"}, "A", -1, 0, 1},   // unknown: the first match
+        {{"A", "B", "A"}, "a", 2, 2, 0},    // the match ignores case here too
+        {{"A", "B", "C"}, "A", 2, 0, 1},    // row 2 is not the current item: the first match
+        {{"A", "B"}, "A", 5, 0, 1},         // out of range: the first match
+    };
+    for (const Case& c : cases) {
+        const NextItem next = FindNextItem(c.rows, c.current, EqualsIgnoringCase, c.playing_row);
+        EXPECT_EQ(next.matchedIndex, c.matched) << c.current << " at " << c.playing_row;
+        EXPECT_EQ(next.nextIndex, c.next) << c.current << " at " << c.playing_row;
+    }
+}
+
 TEST(FindNextItem, EmptyListIsAnIndexError) {
     EXPECT_EQ(FindFirstRowIgnoringCase({}, "a"), -1);
     try {

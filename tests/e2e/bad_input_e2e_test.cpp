@@ -124,7 +124,8 @@ const StartCase kStartCases[] = {
      ClearMessage(), true},
     {"Mp4CutInHalfBeforeItsIndex", [](InputPlace& place) { return Ansi(HalfMp4(place, "half.mp4")); },
      ClearMessage()},
-    {"PathLongerThanMaxPath", [](InputPlace& place) { return Ansi(ClipAtLongPath(place)); }, ClearMessage()},
+    // Windows' ANSI calls stop at MAX_PATH; Wine's do not, and play the clip: either is right.
+    {"PathLongerThanMaxPath", [](InputPlace& place) { return Ansi(ClipAtLongPath(place)); }, ClearMessage(), true},
     {"NameInCyrillic",
      [](InputPlace& place) {
          return FileNamedOutsideTheCodePage(place, L"\u0412\u0438\u0434\u0435\u043e.avi", ClipBytes("red-1s.avi"));
@@ -149,8 +150,10 @@ const StartCase kStartCases[] = {
      },
      HasSubstr("code page")},
     {"EmptyPlaylist", [](InputPlace& place) { return Ansi(place.scratch.Write("empty.wcl", "")); }, kNoFirstEntry},
+    // Blank lines are rows (empty ones): the first names no file.
     {"PlaylistOfBlankLines",
-     [](InputPlace& place) { return Ansi(place.scratch.Write("blank.wcl", "\r\n\r\n\n\r\n")); }, kNoFirstEntry},
+     [](InputPlace& place) { return Ansi(place.scratch.Write("blank.wcl", "\r\n\r\n\n\r\n")); },
+     HasSubstr("row is empty")},
     {"PlaylistOfNuls",
      [](InputPlace& place) { return Ansi(place.scratch.Write("nuls.wcl", std::string(4096, '\0'))); },
      ClearMessage()},
@@ -174,7 +177,7 @@ const StartCase kStartCases[] = {
          const Rows rows{ClipAtLongPath(place), ClipPath("red-1s.avi")};
          return Ansi(place.scratch.Write("long-row.wcl", PlaylistBytes(rows)));
      },
-     ClearMessage()},
+     ClearMessage(), true},
     {"PlaylistListingItself",
      [](InputPlace& place) {
          const std::string self = place.scratch.PathOf("self.wcl");
@@ -246,6 +249,8 @@ struct RowCase {
     std::function<std::string(InputPlace&, const std::string& playlist)> make_row;
     // A playlist row is read when the playlist is, so its error comes at the start, not at its turn.
     bool reported_at_start = false;
+    // A row the system may still play (Wine plays paths longer than MAX_PATH): no box is right too.
+    bool may_play = false;
 };
 
 void PrintTo(const RowCase& row_case, std::ostream* out) { *out << row_case.name; }
@@ -261,7 +266,8 @@ const RowCase kRowCases[] = {
      [](InputPlace& place, const std::string&) {
          return place.Lock(place.scratch.Write("locked.avi", ClipBytes("blue-1s.avi")));
      }},
-    {"PathLongerThanMaxPath", [](InputPlace& place, const std::string&) { return ClipAtLongPath(place); }},
+    {"PathLongerThanMaxPath", [](InputPlace& place, const std::string&) { return ClipAtLongPath(place); }, false,
+     true},
     {"RowInUtf8", [](InputPlace& place, const std::string&) { return Utf8RowOfCyrillicClip(place); }},
     {"ThePlaylistItself", [](InputPlace&, const std::string& playlist) { return playlist; }},
     {"MissingPlaylist",
@@ -314,6 +320,7 @@ TEST_P(BadInputPlaylistRowE2E, OneBoxThenTheNextGoodRowPlaysAndTheNextRoundSkips
                                << ::testing::PrintToString(ListBoxRows(Control(forms.playlist, app::kIdPlaylistRows)));
     ExitAndExpectDesktopBack(wallcine, forms.main, boxes);
 
+    if (GetParam().may_play && boxes.Seen().empty()) return;
     ASSERT_EQ(boxes.Seen().size(), 1u) << boxes.Describe();
     const SeenMessageBox& box = boxes.Seen().front();
     PrintMessage(GetParam().name, box.text);

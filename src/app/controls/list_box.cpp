@@ -1,11 +1,11 @@
 #include "app/controls/list_box.h"
 
-#include "win/code_page.h"
-
 #include <commctrl.h>
 
 #include "core/errors.h"
 #include "core/playlist_model.h"
+#include "win/code_page.h"
+#include "win/scope_exit.h"
 #include "win/show_exception.h"
 
 namespace wallcine::app {
@@ -84,16 +84,21 @@ std::vector<std::string> TListBox::Items() const {
 }
 
 void TListBox::SetItems(const std::vector<std::string>& rows) {
-    // One repaint for the whole list, not one per row.
-    Send(window_, WM_SETREDRAW, FALSE);
-    struct RedrawAgain {
-        HWND window;
-        ~RedrawAgain() {
-            Send(window, WM_SETREDRAW, TRUE);
-            ::InvalidateRect(window, nullptr, TRUE);
-        }
-    } redraw_again{window_};
     Clear();
+    AddRows(rows);
+}
+
+void TListBox::AddRows(const std::vector<std::string>& rows) {
+    if (rows.empty()) return;
+    // One repaint for the whole list, not one per row, and room for them all at once.
+    Send(window_, WM_SETREDRAW, FALSE);
+    const win::scope_exit redraw_again([this] {
+        Send(window_, WM_SETREDRAW, TRUE);
+        ::InvalidateRect(window_, nullptr, TRUE);
+    });
+    size_t bytes = 0;
+    for (const std::string& row : rows) bytes += row.size() + 1;
+    Send(window_, LB_INITSTORAGE, rows.size(), bytes);
     for (const std::string& row : rows) Add(row);
 }
 

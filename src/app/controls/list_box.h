@@ -35,6 +35,8 @@ public:
     std::vector<std::string> Items() const;
     void SetItems(const std::vector<std::string>& rows);  // replaces every row; no row selected
     void Add(const std::string& text);
+    // Appends rows in order, with one repaint for them all.
+    void AddRows(const std::vector<std::string>& rows);
     void Insert(int index, const std::string& text);  // raises EListError outside 0..Count
     void Delete(int index);  // raises EListError outside 0..Count-1
     void Clear() noexcept;
