@@ -15,7 +15,7 @@ file(GLOB WALLCINE_APP_SOURCES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/app/controls/*.cpp)
 list(REMOVE_ITEM WALLCINE_APP_SOURCES ${PROJECT_SOURCE_DIR}/src/app/main.cpp)
 add_library(wallcine_app STATIC ${WALLCINE_APP_SOURCES})
-target_link_libraries(wallcine_app PUBLIC wallcine_win)
+target_link_libraries(wallcine_app PUBLIC wallcine_win dwmapi wtsapi32)
 
 # libjpeg-turbo, cross-built statically for this target by scripts/setup.
 set(WALLCINE_JPEG_ROOT ${PROJECT_SOURCE_DIR}/build/deps/jpeg-${WALLCINE_MINGW_TRIPLE} CACHE PATH

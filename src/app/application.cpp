@@ -124,6 +124,8 @@ int RunApplication(const std::string& exe_path, const std::string& first_argumen
     if (forms.Halted() || forms.TerminateRequested()) return 0;
     // Desktop mode changes the user's desktop: from then on a watchdog gives it back if we are killed.
     forms.Main().OnDesktopModeEntered = [exe_path] { StartWatchdog(exe_path); };
+    // Nothing is decoded or drawn while nobody can see it.
+    forms.Main().PauseWhileUnseen(UnseenChoices::Read());
     // The main window is never shown: the user reaches the program through the tray icon.
     return RunMessageLoop();
 }

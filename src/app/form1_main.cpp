@@ -173,6 +173,8 @@ void TForm1::ShowRenderedItem() {
 }
 
 void TForm1::ShowStartedItem() {
+    // A new item plays: an unseen pause of the old one is over (the next look pauses it again).
+    paused_unseen_ = false;
     if (Form2) Form2->movielbl.SetCaption(TitleText(CurrentFile));
     RefreshActiveFilters();
 }
@@ -181,6 +183,37 @@ void TForm1::RunDeferredCommands() {
     // Posted, not run here: the start that deferred it is still on the stack.
     if (std::exchange(close_deferred_, false)) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
     if (handed_over_) ::PostMessageA(Handle(), kWmOpenHandedOver, 0, 0);
+    FollowWhetherSeen();
+}
+
+void TForm1::PauseWhileUnseen(const UnseenChoices& choices) {
+    unseen_watch_ = std::make_unique<UnseenWatch>(
+        choices, [this] { return Video_Window->DesktopMode() ? Video_Window->DesktopMonitor() : nullptr; },
+        [this](bool) { FollowWhetherSeen(); });
+}
+
+void TForm1::FollowWhetherSeen() {
+    // While an item starts the answer waits: the start's end asks again (RunDeferredCommands).
+    if (Busy() || !unseen_watch_) return;
+    const bool unseen = unseen_watch_->Unseen();
+    if (unseen && !paused_unseen_) {
+        // Only a supervised item that the user has playing is paused; the tick goes idle, so
+        // the pause can never look like the end of the item.
+        if (!IsPlaying || !mmtimer1.Enabled() || !MediaPosition) return;
+        mmtimer1.SetEnabled(false);
+        paused_unseen_ = true;
+        FilterGraph1.Pause();
+    } else if (!unseen && paused_unseen_) {
+        paused_unseen_ = false;
+        FilterGraph1.Play();
+        mmtimer1.SetEnabled(true);
+    }
+}
+
+void TForm1::ForgetUnseenPause() {
+    if (!std::exchange(paused_unseen_, false)) return;
+    // The supervision runs again, whatever the user chooses next.
+    mmtimer1.SetEnabled(true);
 }
 
 void TForm1::RefreshActiveFilters() {
@@ -294,6 +327,7 @@ void TForm1::FormClose() {
     // Whatever arrives through a message pump from here on (a queued play-next, a tick, a
     // command) finds the program closing and is dropped.
     const Playback::CloseScope closing(playback_);
+    unseen_watch_.reset();
     // However the window closes (Exit, log-off, shutdown), no tick may touch the graph below.
     mmtimer1.SetEnabled(false);
     if (startup_timer_) ::KillTimer(Handle(), std::exchange(startup_timer_, 0));

@@ -17,6 +17,7 @@
 #include "app/controls/file_dialogs.h"
 #include "app/form_window.h"
 #include "app/playback.h"
+#include "app/unseen_watch.h"
 #include "media/filter_graph.h"
 #include "timer/multimedia_timer.h"
 #include "video/video_window.h"
@@ -51,6 +52,16 @@ public:
     void RefreshActiveFilters();
     // Runs once desktop mode has taken the desktop (the application starts its watchdog there).
     std::function<void()> OnDesktopModeEntered;
+
+    // --- Nobody sees the video (GUI thread) ---------------------------------------------------
+    // From now on the item pauses while nobody can see the video (its monitor covered, the
+    // session locked, the display off, on battery: as `choices` say) and plays on when somebody
+    // can. That pause is not the user's: the play/pause button keeps its state.
+    void PauseWhileUnseen(const UnseenChoices& choices);
+    bool PausedWhileUnseen() const noexcept { return paused_unseen_; }
+    UnseenWatch* Unseen() const noexcept { return unseen_watch_.get(); }
+    // The user pressed play/pause: the pause for being unseen is theirs to end now.
+    void ForgetUnseenPause();
 
     // --- Handlers ---------------------------------------------------------------------------
     void FormCreate();
@@ -120,6 +131,8 @@ private:
     void OpenHandedOver();
     // "Load File"'s steps once the open dialog's selection is made.
     void PlayDialogSelection();
+    // Pauses a supervised, playing item while nobody can see it; plays it on when somebody can.
+    void FollowWhetherSeen();
 
     std::string first_argument_;
     bool halt_requested_ = false;
@@ -129,6 +142,9 @@ private:
     bool close_deferred_ = false;
     // An argument another start handed over, waiting to be played.
     std::optional<std::string> handed_over_;
+    std::unique_ptr<UnseenWatch> unseen_watch_;
+    // The item is paused because nobody can see it (the tick is off meanwhile).
+    bool paused_unseen_ = false;
     bool tray_icon_added_ = false;
     UINT taskbar_created_message_ = 0;
     win::unique_hmenu popup_menu_;

@@ -108,6 +108,7 @@ void TForm2::FormShow() {
 void TForm2::SpeedButton1Click() {
     // The graph is being rebuilt (the click came through a message pump inside a start).
     if (Form1->Busy()) return;
+    Form1->ForgetUnseenPause();
     if (IsPlaying) {
         Form1->FilterGraph1.Pause();
         IsPlaying = false;
