@@ -10,10 +10,10 @@
 #include "app/form4_active_filters.h"
 #include "app/playback_state.h"
 #include "app/single_instance.h"
+#include "app/tray_icon_removal.h"
 #include "core/errors.h"
 #include "core/playlist_file.h"
 #include "core/time_text.h"
-#include "win/code_page.h"
 #include "win/desktop_services.h"
 #include "win/show_exception.h"
 
@@ -241,7 +241,8 @@ void TForm1::AddTrayIcon() {
 
 void TForm1::RemoveTrayIcon() noexcept {
     if (!tray_icon_added_) return;
-    win::DesktopServices().Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    // A shell slow to answer (Wine's tray outside a virtual desktop) must not hold up the close.
+    RemoveTrayIconPromptly(TrayIconData);
     tray_icon_added_ = false;
 }
 

@@ -21,8 +21,13 @@ DesktopForm::DesktopForm(COLORREF color, std::function<bool()> can_close, std::f
     window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     window_class.lpszClassName = kDesktopFormClass;
     win::RegisterWindowClassOnce(window_class);
-    if (!::CreateWindowExA(WS_EX_TOOLWINDOW, kDesktopFormClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
-                           nullptr, ::GetModuleHandleA(nullptr), this))
+    // Layered and never given its layered attributes, the form is never drawn: shown, it only
+    // makes its children count as shown for the moment of the move, with no flash of its colour
+    // over the screen. Under Wine it then never gets an X window on the screen either; a shown
+    // popup covering the screen would be handed to the X window manager, and hiding it would
+    // wait up to 2 s for the manager's answer (all of the 2 s where there is no manager).
+    if (!::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_LAYERED, kDesktopFormClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                           0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), this))
         throw std::runtime_error("Cannot create the desktop form");
 }
 

@@ -70,11 +70,24 @@ WallpaperLayer::WallpaperLayer(const WallpaperHost& host, const RECT& monitor, s
         owner_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        ::GetModuleHandleA(nullptr), nullptr));
     const RECT bounds = InParent(host_.parent, monitor);
+    // Wine's X11 driver hands a popup that covers the screen to the X window manager, and then
+    // waits up to 2 s for the manager's answer whenever the window is hidden or destroyed: with
+    // no manager (a bare X server) each hide, and the exit, take 2 s. A window that is never
+    // activated, has no caption or frame and is no popup, and was no popup covering the screen
+    // when its X window was made, stays Wine's own. So under Wine our own layer is made empty as
+    // a popup, then becomes a plain borderless top-level window, and only then covers the monitor.
+    const bool plain_top_level = own && RunningUnderWine();
+    const RECT created = plain_top_level ? RECT{} : bounds;
     if (!::CreateWindowExA(own ? kOwnWindowExStyle : 0, kWallpaperLayerClass, "",
-                           (own ? WS_POPUP : WS_CHILD) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, bounds.left, bounds.top,
-                           bounds.right - bounds.left, bounds.bottom - bounds.top, own ? owner_.get() : host_.parent,
-                           nullptr, ::GetModuleHandleA(nullptr), this))
+                           (own ? WS_POPUP : WS_CHILD) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, created.left, created.top,
+                           created.right - created.left, created.bottom - created.top,
+                           own ? owner_.get() : host_.parent, nullptr, ::GetModuleHandleA(nullptr), this))
         throw std::runtime_error("Cannot create the wallpaper layer");
+    if (plain_top_level) {
+        ::SetWindowLongPtrA(Handle(), GWL_STYLE, ::GetWindowLongPtrA(Handle(), GWL_STYLE) & ~WS_POPUP);
+        ::SetWindowPos(Handle(), nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                       bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
     if (own) {
         // A layered window shows nothing until its opacity is set: fully opaque.
         ::SetLayeredWindowAttributes(Handle(), 0, 255, LWA_ALPHA);

@@ -1,0 +1,384 @@
+// How promptly Wallcine starts and ends, seen from outside as a user sees it: starts the real
+// Wallcine.exe on a clip, waits for the first moving picture on the screen, chooses "Exit" from
+// the tray menu, and prints per run
+//   start -> picture    from the process's creation to the first moving picture on the screen
+//   exit -> wallpaper   from the "Exit" command to the WallPaper value being back in the registry
+//   exit -> gone        from the "Exit" command to the end of the process
+// and then the minimum, median and maximum of each over the runs.
+//
+//   start_exit_latency_bench [--runs N] [--play-seconds S] WALLCINE_EXE CLIP
+//
+// The first moving picture is read from captures of the screen DC (every process's windows as
+// the screen shows them), taken one after the other: it is the first capture whose centre holds
+// a picture (not one plain colour, as the bare screen and Wallcine's black layer are) that a
+// capture soon after shows changed. Its time is when that capture was complete, so it is late by
+// at most the time between two captures, which is printed too. The end is polled every 2 ms.
+//
+// Exit code: 0 with figures printed (a run that saw no picture or no end prints that instead);
+// 1 when a run could not be carried out (Wallcine did not start, a setting could not be set);
+// 2 for bad arguments. It never fails on a time. The WallPaper value is set to a bench value
+// before each run and the user's own is put back at the end.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/control_ids.h"
+#include "win/unique_handle.h"
+
+namespace {
+
+namespace win = wallcine::win;
+
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kWallpaperValue[] = L"WallPaper";
+// A wallpaper name no user has: Wallcine empties the value in desktop mode and must put this back.
+constexpr wchar_t kBenchWallpaper[] = L"C:\\windows\\wallcine-bench-wallpaper.bmp";
+
+constexpr double kPictureTimeoutSeconds = 30.0;
+constexpr double kExitTimeoutSeconds = 30.0;
+constexpr DWORD kExitPollMs = 2;
+
+// --- Arguments --------------------------------------------------------------------------------
+
+struct Options {
+    int runs = 5;
+    double play_seconds = 1.0;
+    std::wstring exe;
+    std::wstring clip;
+};
+
+void PrintUsage() {
+    std::fprintf(stderr,
+                 "usage: start_exit_latency_bench [--runs N] [--play-seconds S] WALLCINE_EXE CLIP\n"
+                 "  --runs N          start and end Wallcine N times (default 5)\n"
+                 "  --play-seconds S  let the picture play S seconds before \"Exit\" (default 1)\n");
+}
+
+std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+    Options options;
+    std::vector<std::wstring> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        const bool has_value = i + 1 < argc;
+        wchar_t* end = nullptr;
+        if (argument == L"--runs" && has_value) {
+            options.runs = static_cast<int>(std::wcstol(argv[++i], &end, 10));
+            if (*end != L'\0' || options.runs < 1 || options.runs > 1000) return std::nullopt;
+        } else if (argument == L"--play-seconds" && has_value) {
+            options.play_seconds = std::wcstod(argv[++i], &end);
+            if (*end != L'\0' || !(options.play_seconds >= 0.0 && options.play_seconds <= 600.0)) return std::nullopt;
+        } else if (argument.rfind(L"--", 0) == 0) {
+            return std::nullopt;
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (positional.size() != 2) return std::nullopt;
+    options.exe = positional[0];
+    options.clip = positional[1];
+    return options;
+}
+
+// --- Clock ------------------------------------------------------------------------------------
+
+double Seconds() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER value;
+        ::QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency);
+}
+
+// --- The WallPaper value ----------------------------------------------------------------------
+
+std::optional<std::wstring> ReadWallpaper() {
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kWallpaperValue, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer);
+}
+
+bool WriteWallpaper(const std::wstring& value) {
+    return ::RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kWallpaperValue, REG_SZ, value.c_str(),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// Sets the bench's WallPaper value for its life and puts the user's own back (or removes the
+// value, when there was none).
+class BenchWallpaper {
+public:
+    BenchWallpaper() : users_(ReadWallpaper()) {}
+    ~BenchWallpaper() {
+        if (users_)
+            WriteWallpaper(*users_);
+        else
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kWallpaperValue);
+    }
+    BenchWallpaper(const BenchWallpaper&) = delete;
+    BenchWallpaper& operator=(const BenchWallpaper&) = delete;
+
+    // Before each run: the value Wallcine must give back.
+    bool Set() const { return WriteWallpaper(kBenchWallpaper); }
+    static bool IsBack() { return ReadWallpaper() == std::wstring(kBenchWallpaper); }
+
+private:
+    std::optional<std::wstring> users_;
+};
+
+// --- Reading the screen -----------------------------------------------------------------------
+
+// The centre of the screen, where the picture lies however it is fitted, as 32-bit pixels.
+class ScreenCentre {
+public:
+    ScreenCentre() {
+        const int width = ::GetSystemMetrics(SM_CXSCREEN);
+        const int height = ::GetSystemMetrics(SM_CYSCREEN);
+        area_ = {width / 4, height / 4, width - width / 4, height - height / 4};
+        memory_.reset(::CreateCompatibleDC(screen_.get()));
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), Width(), -Height(), 1, 32, BI_RGB};
+        void* bits = nullptr;
+        bitmap_.reset(::CreateDIBSection(screen_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!screen_ || !memory_ || !bitmap_ || !bits) throw std::runtime_error("cannot read the screen");
+        bits_ = static_cast<const DWORD*>(bits);
+        previous_selection_ = ::SelectObject(memory_.get(), bitmap_.get());
+    }
+    ~ScreenCentre() { ::SelectObject(memory_.get(), previous_selection_); }
+    ScreenCentre(const ScreenCentre&) = delete;
+    ScreenCentre& operator=(const ScreenCentre&) = delete;
+
+    std::vector<DWORD> Capture() {
+        std::vector<DWORD> pixels;
+        if (!::BitBlt(memory_.get(), 0, 0, Width(), Height(), screen_.get(), area_.left, area_.top, SRCCOPY))
+            return pixels;
+        ::GdiFlush();
+        pixels.assign(bits_, bits_ + static_cast<size_t>(Width()) * Height());
+        return pixels;
+    }
+
+private:
+    int Width() const { return area_.right - area_.left; }
+    int Height() const { return area_.bottom - area_.top; }
+
+    RECT area_{};
+    win::unique_window_dc screen_ = win::unique_window_dc::get(nullptr);
+    win::unique_hdc memory_;
+    win::unique_hbitmap bitmap_;
+    const DWORD* bits_ = nullptr;
+    HGDIOBJ previous_selection_ = nullptr;
+};
+
+// Whether more than one pixel in a hundred differs from the first: a picture, not a plain colour
+// (JPEG noise on a plain clip colour stays far below that).
+bool HoldsPicture(const std::vector<DWORD>& pixels) {
+    if (pixels.empty()) return false;
+    const DWORD first = pixels.front() & 0xFFFFFF;
+    const auto differing = std::count_if(pixels.begin(), pixels.end(), [first](DWORD p) { return (p & 0xFFFFFF) != first; });
+    return static_cast<size_t>(differing) * 100 > pixels.size();
+}
+
+bool Differ(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+    if (a.size() != b.size()) return true;
+    for (size_t i = 0; i < a.size(); ++i)
+        if ((a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF)) return true;
+    return false;
+}
+
+// --- Wallcine's process and main window -------------------------------------------------------
+
+struct Started {
+    win::unique_handle_kernel process;
+    DWORD id = 0;
+    double time = 0;  // when CreateProcess returned
+};
+
+Started StartWallcine(const Options& options) {
+    std::wstring command = L"\"" + options.exe + L"\" \"" + options.clip + L"\"";
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION created{};
+    Started started;
+    if (!::CreateProcessW(options.exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &created))
+        return started;
+    started.time = Seconds();
+    ::CloseHandle(created.hThread);
+    started.process.reset(created.hProcess);
+    started.id = created.dwProcessId;
+    return started;
+}
+
+struct WindowSearch {
+    DWORD process_id = 0;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchMainWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    char class_name[16] = {};
+    if (owner == search->process_id && ::GetClassNameA(window, class_name, sizeof class_name) &&
+        std::string(class_name) == "TForm1") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindMainWindow(DWORD process_id) {
+    WindowSearch search{process_id};
+    ::EnumWindows(&MatchMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// --- One run ----------------------------------------------------------------------------------
+
+struct Run {
+    std::optional<double> start_to_picture;
+    std::optional<double> exit_to_wallpaper;
+    std::optional<double> exit_to_gone;
+    double capture_interval = 0;  // mean time between two screen captures while waiting
+};
+
+// Captures the screen until the first moving picture; its time, or nothing after the time-out
+// or when the process ended first. A picture counts as moving when a capture within
+// kMovingWithinSeconds of its first one shows it changed (a clip at 25 frames a second changes
+// every 0.04 s); one that stands still longer is not yet the moving picture.
+constexpr double kMovingWithinSeconds = 0.2;
+
+std::optional<double> WaitForMovingPicture(HANDLE process, double& capture_interval) {
+    ScreenCentre screen;
+    const double start = Seconds();
+    std::vector<DWORD> previous = screen.Capture();
+    std::optional<double> picture_since;  // when the picture now on the screen first showed
+    for (int captures = 1;; ++captures) {
+        std::vector<DWORD> current = screen.Capture();
+        const double now = Seconds();
+        capture_interval = (now - start) / captures;
+        if (picture_since && now - *picture_since > kMovingWithinSeconds) picture_since.reset();  // stood still
+        if (!HoldsPicture(current)) {
+            picture_since.reset();
+        } else if (Differ(previous, current)) {
+            if (picture_since) return picture_since;
+            picture_since = now;
+        }
+        previous = std::move(current);
+        if (now - start > kPictureTimeoutSeconds || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
+            return std::nullopt;
+    }
+}
+
+// Waits until the shell's tray window answers: after a run, Wine's tray outside a virtual
+// desktop can still be busy hiding its own window (it waits up to 2 s for a window manager), and
+// the next run's tray icon would wait for it. Each run then starts on an idle shell.
+void WaitForIdleShell() {
+    if (const HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(tray, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored);
+    }
+}
+
+Run MeasureOnce(const Options& options, const BenchWallpaper& wallpaper) {
+    if (!wallpaper.Set()) throw std::runtime_error("cannot set the WallPaper value");
+    WaitForIdleShell();
+    Started wallcine = StartWallcine(options);
+    if (!wallcine.process) throw std::runtime_error("cannot start Wallcine.exe");
+    Run run;
+    if (const auto picture = WaitForMovingPicture(wallcine.process.get(), run.capture_interval))
+        run.start_to_picture = *picture - wallcine.time;
+
+    // The picture plays a while, so "Exit" finds Wallcine settled rather than still starting.
+    ::Sleep(static_cast<DWORD>(options.play_seconds * 1000));
+    const HWND main_window = FindMainWindow(wallcine.id);
+    if (!main_window) {
+        ::TerminateProcess(wallcine.process.get(), 1);
+        throw std::runtime_error("Wallcine's main window (TForm1) was not found");
+    }
+    // As the tray menu's "Exit" arrives: a WM_COMMAND with the item's id.
+    const double exit_time = Seconds();
+    ::PostMessageW(main_window, WM_COMMAND, MAKEWPARAM(wallcine::app::kCmdExit, 0), 0);
+    for (;;) {
+        if (!run.exit_to_wallpaper && BenchWallpaper::IsBack()) run.exit_to_wallpaper = Seconds() - exit_time;
+        if (!run.exit_to_gone && ::WaitForSingleObject(wallcine.process.get(), 0) == WAIT_OBJECT_0)
+            run.exit_to_gone = Seconds() - exit_time;
+        if ((run.exit_to_wallpaper && run.exit_to_gone) || Seconds() - exit_time > kExitTimeoutSeconds) break;
+        ::Sleep(kExitPollMs);
+    }
+    if (!run.exit_to_gone) ::TerminateProcess(wallcine.process.get(), 1);
+    return run;
+}
+
+// --- Report -----------------------------------------------------------------------------------
+
+std::string Figure(const std::optional<double>& seconds) {
+    if (!seconds) return "     none";
+    char text[32];
+    std::snprintf(text, sizeof text, "%7.3f s", *seconds);
+    return text;
+}
+
+void PrintSummary(const char* label, std::vector<double> values, int runs) {
+    if (values.empty()) {
+        std::printf("%-20s no figure in %d runs\n", label, runs);
+        return;
+    }
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    std::printf("%-20s min %7.3f s   median %7.3f s   max %7.3f s   (%zu of %d runs)\n", label, values.front(),
+                median, values.back(), n, runs);
+}
+
+}  // namespace
+
+int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, 4096);
+    // The paths as typed, whatever the code page.
+    int argc = 0;
+    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
+                                                           &::LocalFree);
+    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    if (!options) {
+        PrintUsage();
+        return 2;
+    }
+    std::vector<Run> runs;
+    try {
+        BenchWallpaper wallpaper;
+        std::printf("run  start -> picture  exit -> wallpaper  exit -> gone  (capture every)\n");
+        for (int index = 1; index <= options->runs; ++index) {
+            const Run run = MeasureOnce(*options, wallpaper);
+            std::printf("%3d  %16s  %17s  %12s  (%.3f s)\n", index, Figure(run.start_to_picture).c_str(),
+                        Figure(run.exit_to_wallpaper).c_str(), Figure(run.exit_to_gone).c_str(),
+                        run.capture_interval);
+            runs.push_back(run);
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "start_exit_latency_bench: %s\n", error.what());
+        return 1;
+    }
+    std::vector<double> picture, wallpaper, gone;
+    for (const Run& run : runs) {
+        if (run.start_to_picture) picture.push_back(*run.start_to_picture);
+        if (run.exit_to_wallpaper) wallpaper.push_back(*run.exit_to_wallpaper);
+        if (run.exit_to_gone) gone.push_back(*run.exit_to_gone);
+    }
+    std::printf("\n");
+    PrintSummary("start -> picture", picture, options->runs);
+    PrintSummary("exit -> wallpaper", wallpaper, options->runs);
+    PrintSummary("exit -> gone", gone, options->runs);
+    return 0;
+}
