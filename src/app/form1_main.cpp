@@ -156,8 +156,10 @@ std::string TForm1::ItemOfDialogSelection() const {
 
 void TForm1::StartPlaying() {
     playback_.StartFirst(CurrentFile);
-    AddTrayIcon();
+    // Armed before the tray icon: the second counts from the start of playback, not from when
+    // the shell has taken the icon.
     startup_timer_ = ::SetTimer(Handle(), kStartupTimerId, 1000, nullptr);
+    AddTrayIcon();
 }
 
 // --- Starting items ---------------------------------------------------------------------------------
