@@ -5,65 +5,45 @@
 // the renderer's window back as it was.
 #include "win/dshow.h"
 
-#include <stdexcept>
-
 #include "core/geometry.h"
 #include "video/desktop_form.h"
 #include "video/renderer_picture.h"
 #include "video/video_window.h"
 #include "video/wallpaper_layer.h"
-#include "win/desktop_services.h"
-#include "win/show_exception.h"
 
 namespace wallcine::video {
 
 bool TDSVideoWindowEx2::RendererHasPicture() const { return RendererConnected(renderer_filter_.get()); }
 
 HWND TDSVideoWindowEx2::WallpaperLayerHandle() const noexcept {
-    return wallpaper_layer_ ? wallpaper_layer_->Handle() : nullptr;
+    WallpaperLayer* layer = takeover_.Layer();
+    return layer ? layer->Handle() : nullptr;
 }
 
 void TDSVideoWindowEx2::AttachWallpaperLayer() {
-    if (wallpaper_layer_ || !desktop_mode_ || overlay_active_) return;
-    const WallpaperHost host = FindWallpaperHost(IsWindows8OrLater(win::DesktopServices().GetVersion()));
-    const auto lost = [this] { WallpaperLayerLost(); };
-    try {
-        try {
-            wallpaper_layer_ = std::make_unique<WallpaperLayer>(host, DesktopMonitorBounds(), lost);
-        } catch (const std::runtime_error&) {
-            // The shell's window went between the search and now (the shell is restarting): our
-            // own window holds the video until the shell is back.
-            if (host.kind == WallpaperHost::Kind::kOwnWindow) throw;
-            wallpaper_layer_ = std::make_unique<WallpaperLayer>(WallpaperHost{}, DesktopMonitorBounds(), lost);
-        }
-    } catch (const std::runtime_error&) {
-        // Desktop mode goes on without the picture (as without an overlay before), and says so.
-        win::ShowCurrentException();
-        return;
-    }
-    wallpaper_layer_lost_ = false;
+    if (takeover_.HasLayer() || !desktop_mode_ || overlay_active_) return;
+    if (!takeover_.MakeLayer([this] { WallpaperLayerLost(); })) return;
     renderer_visible_before_layer_ = OATRUE;
     if (video_window_ && FAILED(video_window_->get_Visible(&renderer_visible_before_layer_)))
         renderer_visible_before_layer_ = OATRUE;
 }
 
 void TDSVideoWindowEx2::DetachWallpaperLayer() {
-    if (!wallpaper_layer_) return;
+    if (!takeover_.HasLayer()) return;
     // The renderer's window leaves the layer before the layer goes, or it would go with it (a
     // lost layer has already let it go).
     if (video_window_) {
-        if (!wallpaper_layer_lost_) video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
+        if (!takeover_.LayerLost()) video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
         video_window_->put_Visible(renderer_visible_before_layer_);
     }
-    wallpaper_layer_.reset();
-    wallpaper_layer_lost_ = false;
+    takeover_.DropLayer();
 }
 
 void TDSVideoWindowEx2::WallpaperLayerLost() noexcept {
     // The shell's window that held the layer is being destroyed (the shell ended): save the
     // renderer's window into our hidden form while it still exists, and find a new layer once
     // this destruction is over.
-    wallpaper_layer_lost_ = true;
+    takeover_.MarkLayerLost();
     if (video_window_) {
         video_window_->put_Visible(OAFALSE);
         video_window_->put_Owner(reinterpret_cast<OAHWND>(Parent()));
@@ -72,7 +52,7 @@ void TDSVideoWindowEx2::WallpaperLayerLost() noexcept {
 }
 
 void TDSVideoWindowEx2::ReattachWallpaperLayer() {
-    if (!wallpaper_layer_) return;
+    if (!takeover_.HasLayer()) return;
     // The renderer's window keeps what it had before desktop mode, for the day it leaves.
     const long visible_before = renderer_visible_before_layer_;
     DetachWallpaperLayer();
@@ -83,7 +63,7 @@ void TDSVideoWindowEx2::ReattachWallpaperLayer() {
 
 RECT TDSVideoWindowEx2::PictureOnLayer() const {
     RECT area{};
-    ::GetClientRect(wallpaper_layer_->Handle(), &area);
+    ::GetClientRect(takeover_.Layer()->Handle(), &area);
     if (aspect_ratio_ == rmStretched) return area;
     const SIZE shape = PictureShape(renderer_filter_.get());
     const Rect target{area.left, area.top, area.right, area.bottom};
@@ -94,7 +74,7 @@ RECT TDSVideoWindowEx2::PictureOnLayer() const {
 }
 
 void TDSVideoWindowEx2::PlaceRendererOnLayer() {
-    if (!wallpaper_layer_ || wallpaper_layer_lost_ || !video_window_) return;
+    if (!takeover_.Layer() || !video_window_) return;
     const RECT picture = PictureOnLayer();
     video_window_->SetWindowPosition(picture.left, picture.top, picture.right - picture.left,
                                      picture.bottom - picture.top);
@@ -102,14 +82,11 @@ void TDSVideoWindowEx2::PlaceRendererOnLayer() {
 
 void TDSVideoWindowEx2::DesktopChanged(bool shell_restarted) {
     if (!desktop_mode_) return;
-    // The monitor may have gone with the change: then the one nearest to where it was.
-    desktop_monitor_ = ListedOrNearestMonitor(desktop_form_->Handle());
-    desktop_form_->SetBounds(DesktopMonitorBounds());
+    takeover_.FollowDisplayChange();
     AlignToParentClient();
     if (shell_restarted) {
         ReattachWallpaperLayer();
-    } else if (wallpaper_layer_) {
-        wallpaper_layer_->Cover(DesktopMonitorBounds());
+    } else if (takeover_.Layer()) {
         ApplyVideoWindow();
     }
 }

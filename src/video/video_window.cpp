@@ -31,7 +31,15 @@ constexpr UINT WM_VIDEOSIZE_REPORTED = WM_APP + 0x22;
 TDSVideoWindowEx2::TDSVideoWindowEx2(HWND parent, std::string name)
     : name_(std::move(name)),
       color_control_(std::make_unique<TColorControl>(*this)),
-      caps_(std::make_unique<TDSVideoWindowEx2Caps>(*this)) {
+      caps_(std::make_unique<TDSVideoWindowEx2Caps>(*this)),
+      takeover_(
+          color_,
+          [this] {
+              if (!destroying_) return false;
+              LeaveDesktopMode();
+              return true;
+          },
+          [this](bool shell_restarted) { DesktopChanged(shell_restarted); }) {
     WNDCLASSEXA window_class{sizeof window_class};
     window_class.style = CS_DBLCLKS;
     window_class.lpfnWndProc =
@@ -48,14 +56,6 @@ TDSVideoWindowEx2::TDSVideoWindowEx2(HWND parent, std::string name)
         throw std::runtime_error(Format("Cannot create the video window (error %lu)", ::GetLastError()));
     SetAspectRatio(rmLetterBox);
     SetDigitalZoom(0);
-    desktop_form_ = std::make_unique<DesktopForm>(
-        color_,
-        [this] {
-            if (!destroying_) return false;
-            LeaveDesktopMode();
-            return true;
-        },
-        [this](bool shell_restarted) { DesktopChanged(shell_restarted); });
     idle_handler_ = win::IdleHandlerRegistration([this](bool& done) { IdleCursorCheck(done); });
     Loaded();
 }
@@ -78,8 +78,7 @@ TDSVideoWindowEx2::~TDSVideoWindowEx2() {
     // Our window first: in desktop mode it is a child of the desktop form, which goes next.
     win::Unbind(Handle());
     window_.reset();
-    wallpaper_layer_.reset();
-    desktop_form_.reset();
+    takeover_.ReleaseWindows();
 }
 
 HWND TDSVideoWindowEx2::Parent() const noexcept { return ::GetParent(Handle()); }
@@ -111,7 +110,7 @@ void TDSVideoWindowEx2::Loaded() {
     saved_ex_style_ = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE));
 }
 
-HWND TDSVideoWindowEx2::DesktopFormHandle() const noexcept { return desktop_form_ ? desktop_form_->Handle() : nullptr; }
+HWND TDSVideoWindowEx2::DesktopFormHandle() const noexcept { return takeover_.FormHandle(); }
 
 // --- The graph -------------------------------------------------------------------------------
 
@@ -299,16 +298,16 @@ void TDSVideoWindowEx2::ReadoptRenderer() {
 
 void TDSVideoWindowEx2::ApplyVideoWindow() {
     if (!video_window_) return;
-    bool on_layer = wallpaper_layer_ && !wallpaper_layer_lost_;
-    const RECT bounds = on_layer ? PictureOnLayer() : Bounds();
+    WallpaperLayer* layer = takeover_.Layer();
+    const RECT bounds = layer ? PictureOnLayer() : Bounds();
     // The renderer's window is a sibling of this window, owned by the same parent; in desktop
     // mode without an overlay it lies on the wallpaper layer instead.
-    const HWND owner = on_layer ? wallpaper_layer_->Handle() : Parent();
+    const HWND owner = layer ? layer->Handle() : Parent();
     video_window_->put_Owner(reinterpret_cast<OAHWND>(owner));
     video_window_->put_WindowStyle(static_cast<LONG>(saved_style_ | WS_CHILD | WS_CLIPSIBLINGS));
     // On the layer it is a tool window as well: no taskbar button, also with a taskbar that
     // remembers the window from when the renderer created it top-level (Wine's does).
-    video_window_->put_WindowStyleEx(static_cast<LONG>(saved_ex_style_ | (on_layer ? WS_EX_TOOLWINDOW : 0)));
+    video_window_->put_WindowStyleEx(static_cast<LONG>(saved_ex_style_ | (layer ? WS_EX_TOOLWINDOW : 0)));
     video_window_->SetWindowPosition(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     const std::wstring caption = ProvideFilterName();
     if (const win::unique_bstr text(::SysAllocString(caption.c_str())); text) video_window_->put_Caption(text.get());
@@ -317,16 +316,16 @@ void TDSVideoWindowEx2::ApplyVideoWindow() {
     // The messages just handled may have taken the renderer out of the graph (the next item,
     // an exit) or ended desktop mode: what follows goes by the state as it is now.
     if (!video_window_) return;
-    on_layer = wallpaper_layer_ && !wallpaper_layer_lost_;
-    video_window_->put_AutoShow(desktop_mode_ && !on_layer ? OAFALSE : OATRUE);
-    if (on_layer) {
+    layer = takeover_.Layer();
+    video_window_->put_AutoShow(desktop_mode_ && !layer ? OAFALSE : OATRUE);
+    if (layer) {
         // An item without a picture (sound only) leaves the desktop as it is.
         if (RendererHasPicture()) {
             // Shown now: a graph already running would show it only at its next start.
             video_window_->put_Visible(OATRUE);
-            wallpaper_layer_->Show();
+            layer->Show();
         } else {
-            wallpaper_layer_->Hide();
+            layer->Hide();
         }
     }
 }
@@ -431,7 +430,7 @@ LRESULT TDSVideoWindowEx2::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
         PaintColorKey();
         return 0;
     case WM_LAYER_LOST:
-        if (wallpaper_layer_lost_) ReattachWallpaperLayer();
+        if (takeover_.LayerLost()) ReattachWallpaperLayer();
         return 0;
     default:
         break;

@@ -112,7 +112,7 @@ public:
     void EnterDesktopModeOn(HMONITOR monitor);
     void LeaveDesktopMode();
     bool DesktopMode() const noexcept { return desktop_mode_; }
-    HMONITOR DesktopMonitor() const noexcept { return desktop_monitor_; }
+    HMONITOR DesktopMonitor() const noexcept { return takeover_.Monitor(); }
     HWND DesktopFormHandle() const noexcept;
     // The window that shows the renderer's window in desktop mode while no overlay is active
     // (null otherwise).
@@ -162,9 +162,6 @@ private:
     void MouseButton(int x, int y);
     void MouseMove(int x, int y);
     void ShowCursorAgain(bool store_position, int x, int y);
-    HMONITOR MonitorOfWindow(HWND window);
-    HMONITOR ListedOrNearestMonitor(HWND window);
-    RECT DesktopMonitorBounds() const;
     // The wallpaper layer: the renderer's own window shown behind the desktop icons.
     void AttachWallpaperLayer();
     void DetachWallpaperLayer();
@@ -206,10 +203,6 @@ private:
     bool no_screen_saver_ = false;
     LONG auto_hide_cursor_ = 0;
 
-    HMONITOR desktop_monitor_ = nullptr;
-    std::unique_ptr<DesktopForm> desktop_form_;
-    std::unique_ptr<WallpaperLayer> wallpaper_layer_;
-    bool wallpaper_layer_lost_ = false;
     long renderer_visible_before_layer_ = OATRUE;
     bool overlay_checked_ = false;
     HWND saved_parent_ = nullptr;
@@ -222,11 +215,12 @@ private:
     HCURSOR saved_cursor_ = nullptr;
     LONG cursor_hidden_ = 0;
     bool overlay_visible_ = false;
-    // The user's wallpaper and desktop colour while desktop mode has them.
-    DesktopTakeover takeover_;
     bool desktop_mode_ = false;
 
     win::IdleHandlerRegistration idle_handler_;
+    // What desktop mode takes over (wallpaper, colour, monitor, the form and the layer that carry
+    // the video) and gives back.
+    DesktopTakeover takeover_;
 };
 
 }  // namespace wallcine::video
