@@ -66,9 +66,10 @@ void PrintMemory(const char* what, HANDLE process) {
         std::printf("%s: memory unknown (error %lu)\n", what, ::GetLastError());
         return;
     }
-    std::printf("%s: working set %zu KiB (peak %zu KiB), committed %zu KiB (peak %zu KiB)\n", what,
-                memory.WorkingSetSize / 1024, memory.PeakWorkingSetSize / 1024, memory.PagefileUsage / 1024,
-                memory.PeakPagefileUsage / 1024);
+    const auto kib = [](SIZE_T bytes) { return static_cast<unsigned long long>(bytes / 1024); };
+    std::printf("%s: working set %llu KiB (peak %llu KiB), committed %llu KiB (peak %llu KiB)\n", what,
+                kib(memory.WorkingSetSize), kib(memory.PeakWorkingSetSize), kib(memory.PagefileUsage),
+                kib(memory.PeakPagefileUsage));
 }
 
 // Starts Wallcine on a playlist, prints the time to the tray and the memory, and exits it.
