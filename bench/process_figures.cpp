@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "win/wine.h"
+
 namespace wallcine::bench {
 
 namespace {
@@ -99,10 +101,6 @@ std::string OwnWinePrefix() {
     return length > 0 && length < sizeof prefix ? std::string(prefix, length) : std::string();
 }
 
-bool RunningUnderWine() {
-    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 double Megabytes(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 }  // namespace
@@ -127,7 +125,7 @@ std::optional<ProcessFigures> ReadProcessFigures(DWORD process_id, HANDLE proces
 std::string FindLinuxStatusFile(const std::string& exe_name) {
     // Wine names the Linux process after the exe; the kernel keeps 15 characters of a name.
     const std::string command = exe_name.substr(0, 15);
-    if (!RunningUnderWine()) return {};
+    if (!win::RunningUnderWine()) return {};
     const std::string prefix = OwnWinePrefix();
     if (prefix.empty()) return {};
     // environ holds NUL-separated entries: one of them is exactly this.

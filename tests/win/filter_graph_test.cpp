@@ -73,6 +73,9 @@ protected:
         factory.dvd_builder = &dvd;
         dvd.dvd_interface = &dvd_control;
         component.emplace();
+        // The graph chooses its clock, whatever platform the tests run on; the clock tests below
+        // switch OwnClock on.
+        component->SetOwnClock(false);
     }
 
     void TearDown() override {
@@ -521,6 +524,85 @@ TEST_F(FilterGraphTest, PlaybackWithoutMediaControlSendsNothing) {
     EXPECT_FALSE(fg().Stop());
     EXPECT_EQ(trace, Trace{});
 }
+
+// --- The graph's clock (OwnClock) ---------------------------------------------------------------
+
+const Trace kClockGiven = {"factory.CreateInstance CLSID_SystemClock IReferenceClock", "graph.SetSyncSource clock"};
+
+TEST_F(FilterGraphTest, WithOwnClockTheFirstRunOrPauseOfEachGraphGivesItASystemClock) {
+    fg().AddEventClient(c1.AsEventClient());
+    fg().SetOwnClock(true);
+    fg().SetActive(true);
+    trace.clear();
+
+    EXPECT_TRUE(fg().Pause());
+    EXPECT_EQ(trace, Concat({{Control("c1", "gcePause")}, kClockGiven, {"control.Pause"}}));
+    EXPECT_EQ(graph.sync_source, static_cast<IReferenceClock*>(&factory.clock));
+    // The graph keeps the clock; the component holds none of its own.
+    EXPECT_EQ(factory.clock.RefCount(), 1);
+
+    trace.clear();
+    EXPECT_TRUE(fg().Play());
+    EXPECT_TRUE(fg().Stop());
+    EXPECT_TRUE(fg().Play());
+    EXPECT_EQ(Without(trace, {"HandleControlEvent"}), (Trace{"control.Run", "control.Stop", "control.Run"}));
+
+    // The next graph gets a clock of its own.
+    fg().SetActive(false);
+    fg().SetActive(true);
+    graph.sync_source = nullptr;
+    trace.clear();
+    EXPECT_TRUE(fg().Play());
+    EXPECT_EQ(Without(trace, {"HandleControlEvent"}), Concat({kClockGiven, {"control.Run"}}));
+    EXPECT_EQ(graph.sync_source, static_cast<IReferenceClock*>(&factory.clock));
+}
+
+struct ClockCase {
+    const char* name;
+    bool own_clock;
+    TGraphMode mode;
+    HRESULT clock_result;
+    HRESULT set_sync_source_result;
+    bool has_media_filter;
+    Trace expected;  // the calls of Play, control events left out
+    friend void PrintTo(const ClockCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FilterGraphClock : public FilterGraphTest, public ::testing::WithParamInterface<ClockCase> {};
+
+TEST_P(FilterGraphClock, PlaysOnWhetherOrNotTheGraphTookAClockOfOurs) {
+    const ClockCase& c = GetParam();
+    fg().SetOwnClock(c.own_clock);
+    fg().SetMode(c.mode);
+    factory.clock_result = c.clock_result;
+    graph.set_sync_source_result = c.set_sync_source_result;
+    graph.has_media_filter = c.has_media_filter;
+    fg().SetActive(true);
+    trace.clear();
+
+    EXPECT_TRUE(fg().Play());
+    EXPECT_TRUE(fg().Play());
+
+    EXPECT_EQ(trace, c.expected);
+    EXPECT_EQ(factory.clock.RefCount(), 1) << "a clock the graph did not take is let go";
+}
+
+const Trace kCreateClock = {"factory.CreateInstance CLSID_SystemClock IReferenceClock"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FilterGraphClock,
+    ::testing::Values(
+        ClockCase{"Off", false, gmNormal, S_OK, S_OK, true, {"control.Run", "control.Run"}},
+        ClockCase{"CaptureGraph", true, gmCapture, S_OK, S_OK, true, {"control.Run", "control.Run"}},
+        ClockCase{"DvdGraph", true, gmDVD, S_OK, S_OK, true, {"control.Run", "control.Run"}},
+        // Tried once per graph: a failure is not met again at every start.
+        ClockCase{"NoSystemClock", true, gmNormal, REGDB_E_CLASSNOTREG, S_OK, true,
+                  Concat({kCreateClock, {"control.Run", "control.Run"}})},
+        ClockCase{"ClockRefused", true, gmNormal, S_OK, VFW_E_NOT_STOPPED, true,
+                  Concat({kClockGiven, {"control.Run", "control.Run"}})},
+        ClockCase{"GraphWithoutMediaFilter", true, gmNormal, S_OK, S_OK, false,
+                  Concat({kCreateClock, {"control.Run", "control.Run"}})}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct RenderCase {
     const char* name;

@@ -63,9 +63,18 @@ HRESULT FakeFilterGraph::QueryInterface(REFIID iid, void** object) {
         if (has_basic_audio) *object = static_cast<IBasicAudio*>(this);
     } else if (iid == __uuidof(IMediaPosition)) {
         if (has_media_position) *object = static_cast<IMediaPosition*>(this);
+    } else if (iid == __uuidof(IMediaFilter)) {
+        if (has_media_filter) *object = static_cast<IMediaFilter*>(&media_filter_);
     }
     if (!*object) return E_NOINTERFACE;
     AddRef();
+    return S_OK;
+}
+
+HRESULT FakeFilterGraph::MediaFilter::SetSyncSource(IReferenceClock* clock) {
+    graph_.trace_.push_back(std::string("graph.SetSyncSource ") + (clock ? "clock" : "none"));
+    if (FAILED(graph_.set_sync_source_result)) return graph_.set_sync_source_result;
+    graph_.sync_source = clock;
     return S_OK;
 }
 
@@ -308,6 +317,17 @@ HRESULT FakeDvdGraphBuilder::GetDvdInterface(REFIID iid, void** out) {
 
 // --- FakeObjectFactory --------------------------------------------------------------------
 
+HRESULT FakeReferenceClock::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid != __uuidof(IUnknown) && iid != __uuidof(IReferenceClock)) return E_NOINTERFACE;
+    *object = static_cast<IReferenceClock*>(this);
+    AddRef();
+    return S_OK;
+}
+
+FakeObjectFactory::~FakeObjectFactory() { ExpectOnlyOwnerReferences({&clock}); }
+
 FakeObjectFactory::Provided* FakeObjectFactory::Find(REFCLSID clsid) {
     for (Provided& entry : provided_)
         if (IsEqualGUID(entry.clsid, clsid)) return &entry;
@@ -340,6 +360,9 @@ HRESULT FakeObjectFactory::CreateInstance(REFCLSID clsid, REFIID iid, void** obj
     }
     if (IsEqualGUID(clsid, CLSID_DvdGraphBuilder) && dvd_builder) {
         return FAILED(dvd_result) ? dvd_result : dvd_builder->QueryInterface(iid, object);
+    }
+    if (IsEqualGUID(clsid, CLSID_SystemClock)) {
+        return FAILED(clock_result) ? clock_result : clock.QueryInterface(iid, object);
     }
     if (Provided* entry = Find(clsid)) {
         if (FAILED(entry->failure)) return entry->failure;

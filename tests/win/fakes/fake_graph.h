@@ -1,6 +1,6 @@
 // FakeFilterGraph: one object that answers IFilterGraph2 (and IGraphBuilder, IFilterGraph),
-// IMediaControl, IMediaEventEx (and IMediaEvent), IBasicAudio and IMediaPosition, as a real
-// filter graph manager does. It keeps its filters in add order (holding a reference on each),
+// IMediaControl, IMediaEventEx (and IMediaEvent), IBasicAudio, IMediaPosition and IMediaFilter
+// (its clock), as a real filter graph manager does. It keeps its filters in add order (holding a reference on each),
 // records the calls a component makes on the shared trace, returns the HRESULTs the test set
 // beforehand, and queues graph events that it announces to the notification window.
 //
@@ -23,6 +23,24 @@
 #include "win/object_factory.h"
 
 namespace wallcine::test {
+
+// A system clock a component creates for a graph: it is only handed over, never asked the time.
+class FakeReferenceClock final : public IReferenceClock, public FakeComObject {
+public:
+    FakeReferenceClock() : FakeComObject("system clock") {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    WALLCINE_FAKE_REFCOUNT
+
+    HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME*) override { return Unexpected("GetTime"); }
+    HRESULT STDMETHODCALLTYPE AdviseTime(REFERENCE_TIME, REFERENCE_TIME, HEVENT, DWORD_PTR*) override {
+        return Unexpected("AdviseTime");
+    }
+    HRESULT STDMETHODCALLTYPE AdvisePeriodic(REFERENCE_TIME, REFERENCE_TIME, HSEMAPHORE, DWORD_PTR*) override {
+        return Unexpected("AdvisePeriodic");
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD_PTR) override { return Unexpected("Unadvise"); }
+};
 
 class FakeFilterGraph final : public IFilterGraph2,
                               public IMediaControl,
@@ -58,6 +76,8 @@ public:
     bool has_media_event = true;
     bool has_basic_audio = true;
     bool has_media_position = true;
+    bool has_media_filter = true;
+    HRESULT set_sync_source_result = S_OK;
     // IMediaPosition: what the reads answer (a seek moves `position`), and their result.
     double position = 0;
     double duration = 0;
@@ -74,6 +94,9 @@ public:
     LONG notify_flags = 0;
     std::vector<Event> freed_events;
     int connect_calls = 0;
+    // The clock SetSyncSource last gave. Kept without a reference: the fake never dies, so a
+    // reference held here would outlive the component and read as its leak.
+    IReferenceClock* sync_source = nullptr;
 
     // The identity (IUnknown) of the graph, which is also its IFilterGraph2.
     IFilterGraph2* Graph() noexcept { return this; }
@@ -171,6 +194,33 @@ public:
     HRESULT STDMETHODCALLTYPE CanSeekBackward(LONG*) override { return Unexpected("CanSeekBackward"); }
 
 private:
+    // The graph's IMediaFilter apart from its IMediaControl, whose Run, Pause and Stop share
+    // names with it; one identity and one count with the graph. Only SetSyncSource is expected.
+    class MediaFilter final : public IMediaFilter {
+    public:
+        explicit MediaFilter(FakeFilterGraph& graph) : graph_(graph) {}
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+            return graph_.QueryInterface(iid, object);
+        }
+        ULONG STDMETHODCALLTYPE AddRef() override { return graph_.AddRef(); }
+        ULONG STDMETHODCALLTYPE Release() override { return graph_.Release(); }
+        HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return graph_.Unexpected("IMediaFilter::GetClassID"); }
+        HRESULT STDMETHODCALLTYPE Stop() override { return graph_.Unexpected("IMediaFilter::Stop"); }
+        HRESULT STDMETHODCALLTYPE Pause() override { return graph_.Unexpected("IMediaFilter::Pause"); }
+        HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return graph_.Unexpected("IMediaFilter::Run"); }
+        HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE*) override {
+            return graph_.Unexpected("IMediaFilter::GetState");
+        }
+        // Records "graph.SetSyncSource <label>" ("none" for null, "clock" for any other).
+        HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
+        HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock**) override {
+            return graph_.Unexpected("IMediaFilter::GetSyncSource");
+        }
+
+    private:
+        FakeFilterGraph& graph_;
+    };
+
     struct Entry {
         IBaseFilter* filter;  // one reference held
         std::wstring name;
@@ -178,6 +228,7 @@ private:
     std::string NameOf(IBaseFilter* filter) const;
 
     Trace& trace_;
+    MediaFilter media_filter_{*this};
     std::vector<Entry> entries_;
     std::deque<Event> queued_;
     std::vector<Event> handed_out_;  // given by GetEvent, not yet freed
@@ -259,11 +310,18 @@ private:
 };
 
 // The object factory a test installs with ScopedObjectFactory: the fakes above for their
-// class ids (each creation AddRef'd through QueryInterface), or the failure a knob holds.
+// class ids (each creation AddRef'd through QueryInterface), a system clock of its own, or the
+// failure a knob holds.
 // Any other class fails the test.
 class FakeObjectFactory final : public win::IObjectFactory {
 public:
     FakeObjectFactory(Trace& trace, FakeFilterGraph& graph) : trace_(trace), graph_(graph) {}
+    // Whoever was given the clock has let it go.
+    ~FakeObjectFactory() override;
+
+    // CLSID_SystemClock; clock_result fails its creation instead.
+    FakeReferenceClock clock;
+    HRESULT clock_result = S_OK;
 
     FakeCaptureGraphBuilder* capture_builder = nullptr;
     FakeDvdGraphBuilder* dvd_builder = nullptr;
