@@ -3,7 +3,11 @@
 // stops and is released with everything taken from it. No Wallcine code takes part, so what
 // grows here grows in the system's DirectShow (under Wine: quartz, winegstreamer, GStreamer).
 //
-//   graph_loop_soak_bench [--graphs N] [--report-every K] [--run-ms MS] CLIP
+//   graph_loop_soak_bench [--graphs N] [--report-every K] [--run-ms MS] [--own-clock] CLIP
+//
+// --own-clock gives each graph, before it runs, the clock Wallcine gives its graphs under Wine
+// (TReferenceClock) instead of the one the graph chooses (its DirectSound renderer's, which
+// Wine 8 never frees): what grows then is the rest of the platform's growth.
 //
 // Prints the process's figures before the first graph and after every K graphs (default 100).
 // Exit code: 0 with figures printed; 1 when a graph could not be built or run; 2 for bad arguments.
@@ -16,6 +20,7 @@
 #include <optional>
 #include <string>
 
+#include "media/reference_clock.h"
 #include "process_figures.h"
 #include "win/code_page.h"
 #include "win/com_ptr.h"
@@ -26,11 +31,13 @@ namespace {
 
 namespace win = wallcine::win;
 using wallcine::bench::FiguresTable;
+using wallcine::media::TReferenceClock;
 
 struct Options {
     long graphs = 1000;
     long report_every = 100;
     DWORD run_ms = 300;
+    bool own_clock = false;
     std::wstring clip;
 };
 
@@ -46,7 +53,9 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::wstring argument = argv[i];
         const bool has_value = i + 1 < argc;
-        if ((argument == L"--graphs" || argument == L"--report-every" || argument == L"--run-ms") && has_value) {
+        if (argument == L"--own-clock") {
+            options.own_clock = true;
+        } else if ((argument == L"--graphs" || argument == L"--report-every" || argument == L"--run-ms") && has_value) {
             const auto value = PositiveNumber(argv[++i]);
             if (!value) return std::nullopt;
             if (argument == L"--graphs") options.graphs = *value;
@@ -90,6 +99,13 @@ bool PlayOneGraph(const Options& options) {
         std::fprintf(stderr, "cannot render the clip (0x%08lX)\n", static_cast<unsigned long>(hr));
         return false;
     }
+    if (options.own_clock) {
+        win::com_ptr<IMediaFilter> filter;
+        if (FAILED(hr = graph.query_to(filter)) || FAILED(hr = filter->SetSyncSource(TReferenceClock::Create().get()))) {
+            std::fprintf(stderr, "the graph does not take the clock (0x%08lX)\n", static_cast<unsigned long>(hr));
+            return false;
+        }
+    }
     win::com_ptr<IMediaControl> control;
     if (FAILED(hr = graph.query_to(control)) || FAILED(hr = control->Run())) {
         std::fprintf(stderr, "the graph does not run (0x%08lX)\n", static_cast<unsigned long>(hr));
@@ -121,8 +137,9 @@ int Run(const Options& options) {
         return true;
     };
 
-    std::printf("plain graph loop: %ld graphs of %s, each run %lu ms\n", options.graphs,
-                win::WideToAnsi(options.clip).c_str(), static_cast<unsigned long>(options.run_ms));
+    std::printf("plain graph loop: %ld graphs of %s, each run %lu ms%s\n", options.graphs,
+                win::WideToAnsi(options.clip).c_str(), static_cast<unsigned long>(options.run_ms),
+                options.own_clock ? ", each on a clock of ours" : "");
     FiguresTable table("graphs");
     table.PrintHeader();
     if (!print(table, 0)) return 1;
@@ -145,7 +162,7 @@ int main() {
                                                            &::LocalFree);
     const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
     if (!options) {
-        std::fprintf(stderr, "usage: graph_loop_soak_bench [--graphs N] [--report-every K] [--run-ms MS] CLIP\n");
+        std::fprintf(stderr, "usage: graph_loop_soak_bench [--graphs N] [--report-every K] [--run-ms MS] [--own-clock] CLIP\n");
         return 2;
     }
     win::com_init_scope com;

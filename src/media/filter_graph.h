@@ -42,12 +42,12 @@ public:
     void SetLogFile(const std::wstring& name);
     bool AutoCreate() const noexcept { return auto_create_; }
     void SetAutoCreate(bool value) noexcept { auto_create_ = value; }
-    // Whether each graph of the normal mode runs on a system clock the component gives it when it
-    // first plays or pauses, instead of the clock the graph would choose itself (its audio
-    // renderer's). On by default under Wine only: Wine 8's DirectSound renderer never frees its
-    // clock, so every graph with sound that played would leave the clock's thread and about a
-    // megabyte behind; elsewhere the audio device's clock is the better choice. Capture and DVD
-    // graphs keep the clock their source or builder chooses.
+    // Whether each graph of the normal mode runs on a clock the component gives it when it first
+    // plays or pauses (a TReferenceClock), instead of the clock the graph would choose itself
+    // (its audio renderer's). On by default under Wine only: Wine 8's DirectSound renderer never
+    // frees its clock, so every graph with sound that played would leave the clock's thread and
+    // about a megabyte behind; elsewhere the audio device's clock is the better choice. Capture
+    // and DVD graphs keep the clock their source or builder chooses.
     bool OwnClock() const noexcept { return own_clock_; }
     void SetOwnClock(bool value) noexcept { own_clock_ = value; }
     // Design state (a form designer): Loaded never activates then.

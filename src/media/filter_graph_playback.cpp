@@ -5,7 +5,7 @@
 
 #include "media/directshow_error.h"
 #include "media/filter_list.h"
-#include "win/object_factory.h"
+#include "media/reference_clock.h"
 
 namespace wallcine::media {
 
@@ -35,11 +35,9 @@ HRESULT ChangeState(TFilterGraph& graph, TGraphControlEvent event, Call call, bo
 void TFilterGraph::ChooseClock() {
     if (clock_chosen_ || !own_clock_ || mode_ != gmNormal || !graph_) return;
     clock_chosen_ = true;
-    // The graph keeps the clock it is given and frees it with itself. Should either step fail,
-    // the graph chooses its own clock as it always does.
-    win::com_ptr<IReferenceClock> clock;
-    if (FAILED(win::CreateObject(CLSID_SystemClock, clock))) return;
-    if (auto filter = graph_.try_query<IMediaFilter>()) filter->SetSyncSource(clock.get());
+    // The graph keeps the clock it is given and frees it with itself. Should it refuse the clock,
+    // it chooses its own as it always does.
+    if (auto filter = graph_.try_query<IMediaFilter>()) filter->SetSyncSource(TReferenceClock::Create().get());
 }
 
 bool TFilterGraph::Play() {

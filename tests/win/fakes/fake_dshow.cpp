@@ -40,7 +40,6 @@ std::string GuidName(REFGUID guid) {
         {CLSID_VideoRenderer, "CLSID_VideoRenderer"},
         {CLSID_OverlayMixer, "CLSID_OverlayMixer"},
         {CLSID_Line21Decoder, "CLSID_Line21Decoder"},
-        {CLSID_SystemClock, "CLSID_SystemClock"},
         {__uuidof(IBaseFilter), "IBaseFilter"},
         {__uuidof(IUnknown), "IUnknown"},
         {__uuidof(IFilterGraph), "IFilterGraph"},
@@ -48,7 +47,6 @@ std::string GuidName(REFGUID guid) {
         {__uuidof(IFilterGraph2), "IFilterGraph2"},
         {__uuidof(ICaptureGraphBuilder2), "ICaptureGraphBuilder2"},
         {__uuidof(IDvdGraphBuilder), "IDvdGraphBuilder"},
-        {__uuidof(IReferenceClock), "IReferenceClock"},
     };
     for (const Known& entry : known)
         if (IsEqualGUID(entry.guid, guid)) return entry.name;

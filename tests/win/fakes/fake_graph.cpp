@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "core/errors.h"
 #include "fakes/fake_filter.h"
@@ -15,6 +16,10 @@ namespace wallcine::test {
 // --- FakeFilterGraph ----------------------------------------------------------------------
 
 FakeFilterGraph::FakeFilterGraph(Trace& trace) : FakeComObject("filter graph"), trace_(trace) {}
+
+FakeFilterGraph::~FakeFilterGraph() {
+    if (sync_source) sync_source->Release();
+}
 
 std::vector<IBaseFilter*> FakeFilterGraph::Filters() const {
     std::vector<IBaseFilter*> result;
@@ -47,6 +52,7 @@ void FakeFilterGraph::DropFilters() {
         entry.filter->Release();
     }
     entries_.clear();
+    if (sync_source) std::exchange(sync_source, nullptr)->Release();
 }
 
 HRESULT FakeFilterGraph::QueryInterface(REFIID iid, void** object) {
@@ -74,6 +80,8 @@ HRESULT FakeFilterGraph::QueryInterface(REFIID iid, void** object) {
 HRESULT FakeFilterGraph::MediaFilter::SetSyncSource(IReferenceClock* clock) {
     graph_.trace_.push_back(std::string("graph.SetSyncSource ") + (clock ? "clock" : "none"));
     if (FAILED(graph_.set_sync_source_result)) return graph_.set_sync_source_result;
+    if (clock) clock->AddRef();
+    if (graph_.sync_source) graph_.sync_source->Release();
     graph_.sync_source = clock;
     return S_OK;
 }
@@ -317,17 +325,6 @@ HRESULT FakeDvdGraphBuilder::GetDvdInterface(REFIID iid, void** out) {
 
 // --- FakeObjectFactory --------------------------------------------------------------------
 
-HRESULT FakeReferenceClock::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid != __uuidof(IUnknown) && iid != __uuidof(IReferenceClock)) return E_NOINTERFACE;
-    *object = static_cast<IReferenceClock*>(this);
-    AddRef();
-    return S_OK;
-}
-
-FakeObjectFactory::~FakeObjectFactory() { ExpectOnlyOwnerReferences({&clock}); }
-
 FakeObjectFactory::Provided* FakeObjectFactory::Find(REFCLSID clsid) {
     for (Provided& entry : provided_)
         if (IsEqualGUID(entry.clsid, clsid)) return &entry;
@@ -360,9 +357,6 @@ HRESULT FakeObjectFactory::CreateInstance(REFCLSID clsid, REFIID iid, void** obj
     }
     if (IsEqualGUID(clsid, CLSID_DvdGraphBuilder) && dvd_builder) {
         return FAILED(dvd_result) ? dvd_result : dvd_builder->QueryInterface(iid, object);
-    }
-    if (IsEqualGUID(clsid, CLSID_SystemClock)) {
-        return FAILED(clock_result) ? clock_result : clock.QueryInterface(iid, object);
     }
     if (Provided* entry = Find(clsid)) {
         if (FAILED(entry->failure)) return entry->failure;

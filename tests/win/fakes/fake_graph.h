@@ -24,24 +24,6 @@
 
 namespace wallcine::test {
 
-// A system clock a component creates for a graph: it is only handed over, never asked the time.
-class FakeReferenceClock final : public IReferenceClock, public FakeComObject {
-public:
-    FakeReferenceClock() : FakeComObject("system clock") {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    WALLCINE_FAKE_REFCOUNT
-
-    HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME*) override { return Unexpected("GetTime"); }
-    HRESULT STDMETHODCALLTYPE AdviseTime(REFERENCE_TIME, REFERENCE_TIME, HEVENT, DWORD_PTR*) override {
-        return Unexpected("AdviseTime");
-    }
-    HRESULT STDMETHODCALLTYPE AdvisePeriodic(REFERENCE_TIME, REFERENCE_TIME, HSEMAPHORE, DWORD_PTR*) override {
-        return Unexpected("AdvisePeriodic");
-    }
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD_PTR) override { return Unexpected("Unadvise"); }
-};
-
 class FakeFilterGraph final : public IFilterGraph2,
                               public IMediaControl,
                               public IMediaEventEx,
@@ -50,6 +32,7 @@ class FakeFilterGraph final : public IFilterGraph2,
                               public FakeComObject {
 public:
     explicit FakeFilterGraph(Trace& trace);
+    ~FakeFilterGraph() override;
 
     struct Event {
         LONG code;
@@ -94,8 +77,8 @@ public:
     LONG notify_flags = 0;
     std::vector<Event> freed_events;
     int connect_calls = 0;
-    // The clock SetSyncSource last gave. Kept without a reference: the fake never dies, so a
-    // reference held here would outlive the component and read as its leak.
+    // The clock SetSyncSource last gave, with a reference held as a real graph holds it, until
+    // another clock replaces it or the graph's final release (DropFilters).
     IReferenceClock* sync_source = nullptr;
 
     // The identity (IUnknown) of the graph, which is also its IFilterGraph2.
@@ -104,7 +87,7 @@ public:
     // post per event, as DirectShow does).
     void QueueEvent(LONG code, LONG_PTR param1 = 0, LONG_PTR param2 = 0);
     size_t QueuedEvents() const noexcept { return queued_.size(); }
-    // What the graph's own final release does: lets go of every filter still in it.
+    // What the graph's own final release does: lets go of every filter still in it, and of its clock.
     void DropFilters();
 
     // --- IUnknown -----------------------------------------------------------------------
@@ -310,18 +293,11 @@ private:
 };
 
 // The object factory a test installs with ScopedObjectFactory: the fakes above for their
-// class ids (each creation AddRef'd through QueryInterface), a system clock of its own, or the
-// failure a knob holds.
+// class ids (each creation AddRef'd through QueryInterface), or the failure a knob holds.
 // Any other class fails the test.
 class FakeObjectFactory final : public win::IObjectFactory {
 public:
     FakeObjectFactory(Trace& trace, FakeFilterGraph& graph) : trace_(trace), graph_(graph) {}
-    // Whoever was given the clock has let it go.
-    ~FakeObjectFactory() override;
-
-    // CLSID_SystemClock; clock_result fails its creation instead.
-    FakeReferenceClock clock;
-    HRESULT clock_result = S_OK;
 
     FakeCaptureGraphBuilder* capture_builder = nullptr;
     FakeDvdGraphBuilder* dvd_builder = nullptr;
