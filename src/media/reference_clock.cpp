@@ -134,11 +134,12 @@ void TReferenceClock::SignalSinks() {
             next_due = std::min(next_due, sink->due);
             ++sink;
         }
-        // Until the next due time, or until a sink is added or the clock goes.
+        // Until the next due time, or until a sink is added or the clock goes. A far due time is
+        // slept towards a second at a time, so the wait never overflows the system's clock.
         if (next_due == std::numeric_limits<REFERENCE_TIME>::max())
             changed_.wait(lock);
         else
-            changed_.wait_for(lock, std::chrono::microseconds((next_due - now + 9) / 10));
+            changed_.wait_for(lock, std::chrono::microseconds((std::min(next_due - now, kUnitsPerSecond) + 9) / 10));
     }
 }
 
