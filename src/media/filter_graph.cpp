@@ -11,6 +11,7 @@
 #include "media/graph_utilities.h"
 #include "win/object_factory.h"
 #include "win/window_binding.h"
+#include "win/wine.h"
 
 namespace wallcine::media {
 
@@ -26,7 +27,7 @@ void RemoveFirst(std::vector<win::com_ptr<Client>>& clients, Client* client) {
 
 }  // namespace
 
-TFilterGraph::TFilterGraph() {
+TFilterGraph::TFilterGraph() : own_clock_(win::RunningUnderWine()) {
     WNDCLASSEXA window_class{sizeof window_class};
     window_class.lpfnWndProc =
         &win::BoundWindowProc<TFilterGraph, &TFilterGraph::notification_window_, &TFilterGraph::NotificationMessage>;
@@ -96,6 +97,7 @@ void TFilterGraph::Activate() {
         throw;
     }
     active_ = true;
+    clock_chosen_ = false;
 
     if (SUCCEEDED(QueryInterface(IID_IMediaEventEx, media_event_.put_void())) && media_event_) {
         media_event_->SetNotifyFlags(0);

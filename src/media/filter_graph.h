@@ -42,6 +42,14 @@ public:
     void SetLogFile(const std::wstring& name);
     bool AutoCreate() const noexcept { return auto_create_; }
     void SetAutoCreate(bool value) noexcept { auto_create_ = value; }
+    // Whether each graph of the normal mode runs on a clock the component gives it when it first
+    // plays or pauses (a TReferenceClock), instead of the clock the graph would choose itself
+    // (its audio renderer's). On by default under Wine only: Wine 8's DirectSound renderer never
+    // frees its clock, so every graph with sound that played would leave the clock's thread and
+    // about a megabyte behind; elsewhere the audio device's clock is the better choice. Capture
+    // and DVD graphs keep the clock their source or builder chooses.
+    bool OwnClock() const noexcept { return own_clock_; }
+    void SetOwnClock(bool value) noexcept { own_clock_ = value; }
     // Design state (a form designer): Loaded never activates then.
     void SetDesigning(bool value) noexcept { designing_ = value; }
     // Called once the stored settings have been read: activates when AutoCreate asks for it.
@@ -99,6 +107,8 @@ private:
     void CreateGraphObjects();
     void AddClientFilter(IGraphFilterClient& client);
     void RemoveClientFilter(IGraphFilterClient& client);
+    // The graph's clock, once per graph, where OwnClock asks for it (see there).
+    void ChooseClock();
     void CloseLog();
     bool OpenLog(const std::wstring& name);
     void DispatchByCode(LONG event_code, LONG_PTR param1, LONG_PTR param2);
@@ -109,6 +119,8 @@ private:
     bool active_ = false;
     bool auto_create_ = false;
     bool designing_ = false;
+    bool own_clock_;
+    bool clock_chosen_ = false;  // ChooseClock has run for this graph
     win::unique_hwnd notification_window_;
     TGraphMode mode_ = gmNormal;
     std::vector<win::com_ptr<IGraphFilterClient>> filter_clients_;

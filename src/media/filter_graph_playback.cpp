@@ -1,9 +1,11 @@
 // TFilterGraph's playback operations: run, pause, stop, render a file, strip the graph back to
-// its clients' filters, set the volume, and the control events sent around them.
+// its clients' filters, set the volume, and the control events sent around them; the graph's
+// clock where the component chooses it (OwnClock).
 #include "media/filter_graph.h"
 
 #include "media/directshow_error.h"
 #include "media/filter_list.h"
+#include "media/reference_clock.h"
 
 namespace wallcine::media {
 
@@ -30,15 +32,35 @@ HRESULT ChangeState(TFilterGraph& graph, TGraphControlEvent event, Call call, bo
 
 }  // namespace
 
+void TFilterGraph::ChooseClock() {
+    if (clock_chosen_ || !own_clock_ || mode_ != gmNormal || !graph_) return;
+    clock_chosen_ = true;
+    // The graph keeps the clock it is given and frees it with itself. Should it refuse the clock,
+    // it chooses its own as it always does.
+    if (auto filter = graph_.try_query<IMediaFilter>()) filter->SetSyncSource(TReferenceClock::Create().get());
+}
+
 bool TFilterGraph::Play() {
     bool reachable = false;
-    const HRESULT hr = ChangeState(*this, gcePlay, [](IMediaControl& control) { return control.Run(); }, reachable);
+    const HRESULT hr = ChangeState(
+        *this, gcePlay,
+        [this](IMediaControl& control) {
+            ChooseClock();
+            return control.Run();
+        },
+        reachable);
     return reachable && SUCCEEDED(hr);
 }
 
 bool TFilterGraph::Pause() {
     bool reachable = false;
-    const HRESULT hr = ChangeState(*this, gcePause, [](IMediaControl& control) { return control.Pause(); }, reachable);
+    const HRESULT hr = ChangeState(
+        *this, gcePause,
+        [this](IMediaControl& control) {
+            ChooseClock();
+            return control.Pause();
+        },
+        reachable);
     return reachable && hr == S_OK;
 }
 

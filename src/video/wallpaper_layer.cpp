@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "win/window_binding.h"
+#include "win/wine.h"
 
 namespace wallcine::video {
 
@@ -23,17 +24,12 @@ bool AnyVisibleWindowBelow(HWND window) {
     return false;
 }
 
-bool RunningUnderWine() {
-    static const bool wine = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
-}
-
 // Wine's X11 driver only ever raises a window's X window, never lowers it: a window put at the
 // bottom still covers, on screen, every window shown before it. Raising those again, from the
 // lowest up, gives the screen the order the z-order already has. Other programs' windows are
 // raised without waiting for them (a hung program must not hang us).
 void ShowWindowsAboveOnScreen(HWND layer) {
-    if (!RunningUnderWine()) return;
+    if (!win::RunningUnderWine()) return;
     std::vector<HWND> above;
     for (HWND window = ::GetWindow(layer, GW_HWNDPREV); window; window = ::GetWindow(window, GW_HWNDPREV))
         if (::IsWindowVisible(window)) above.push_back(window);

@@ -73,6 +73,9 @@ protected:
         factory.dvd_builder = &dvd;
         dvd.dvd_interface = &dvd_control;
         component.emplace();
+        // The graph chooses its clock, whatever platform the tests run on; the clock tests below
+        // switch OwnClock on.
+        component->SetOwnClock(false);
     }
 
     void TearDown() override {
@@ -521,6 +524,80 @@ TEST_F(FilterGraphTest, PlaybackWithoutMediaControlSendsNothing) {
     EXPECT_FALSE(fg().Stop());
     EXPECT_EQ(trace, Trace{});
 }
+
+// --- The graph's clock (OwnClock) ---------------------------------------------------------------
+
+// The references on a COM object, read by adding one and letting it go.
+ULONG References(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+TEST_F(FilterGraphTest, WithOwnClockTheFirstRunOrPauseOfEachGraphGivesItAClockOfItsOwn) {
+    fg().AddEventClient(c1.AsEventClient());
+    fg().SetOwnClock(true);
+    fg().SetActive(true);
+    trace.clear();
+
+    EXPECT_TRUE(fg().Pause());
+    EXPECT_EQ(trace, (Trace{Control("c1", "gcePause"), "graph.SetSyncSource clock", "control.Pause"}));
+    ASSERT_NE(graph.sync_source, nullptr);
+    EXPECT_EQ(References(graph.sync_source), 1u) << "the graph keeps the clock; the component holds none";
+
+    trace.clear();
+    EXPECT_TRUE(fg().Play());
+    EXPECT_TRUE(fg().Stop());
+    EXPECT_TRUE(fg().Play());
+    EXPECT_EQ(Without(trace, {"HandleControlEvent"}), (Trace{"control.Run", "control.Stop", "control.Run"}));
+
+    // The next graph gets a clock of its own.
+    const IReferenceClock* first_clock = graph.sync_source;
+    fg().SetActive(false);
+    fg().SetActive(true);
+    trace.clear();
+    EXPECT_TRUE(fg().Play());
+    EXPECT_EQ(Without(trace, {"HandleControlEvent"}), (Trace{"graph.SetSyncSource clock", "control.Run"}));
+    EXPECT_NE(graph.sync_source, first_clock);
+}
+
+struct ClockCase {
+    const char* name;
+    bool own_clock;
+    TGraphMode mode;
+    HRESULT set_sync_source_result;
+    bool has_media_filter;
+    Trace expected;  // the calls of two Play, control events left out
+    friend void PrintTo(const ClockCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FilterGraphClock : public FilterGraphTest, public ::testing::WithParamInterface<ClockCase> {};
+
+TEST_P(FilterGraphClock, LeavesTheClockToTheGraphWhereItDoesNotGiveOne) {
+    const ClockCase& c = GetParam();
+    fg().SetOwnClock(c.own_clock);
+    fg().SetMode(c.mode);
+    graph.set_sync_source_result = c.set_sync_source_result;
+    graph.has_media_filter = c.has_media_filter;
+    fg().SetActive(true);
+    trace.clear();
+
+    EXPECT_TRUE(fg().Play());
+    EXPECT_TRUE(fg().Play());
+
+    EXPECT_EQ(trace, c.expected);
+    EXPECT_EQ(graph.sync_source, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FilterGraphClock,
+    ::testing::Values(ClockCase{"Off", false, gmNormal, S_OK, true, {"control.Run", "control.Run"}},
+                      ClockCase{"CaptureGraph", true, gmCapture, S_OK, true, {"control.Run", "control.Run"}},
+                      ClockCase{"DvdGraph", true, gmDVD, S_OK, true, {"control.Run", "control.Run"}},
+                      // Offered once per graph: a refusal is not met again at every start.
+                      ClockCase{"Refused", true, gmNormal, VFW_E_NOT_STOPPED, true,
+                                {"graph.SetSyncSource clock", "control.Run", "control.Run"}},
+                      ClockCase{"GraphWithoutMediaFilter", true, gmNormal, S_OK, false, {"control.Run", "control.Run"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct RenderCase {
     const char* name;

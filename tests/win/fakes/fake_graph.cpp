@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "core/errors.h"
 #include "fakes/fake_filter.h"
@@ -15,6 +16,10 @@ namespace wallcine::test {
 // --- FakeFilterGraph ----------------------------------------------------------------------
 
 FakeFilterGraph::FakeFilterGraph(Trace& trace) : FakeComObject("filter graph"), trace_(trace) {}
+
+FakeFilterGraph::~FakeFilterGraph() {
+    if (sync_source) sync_source->Release();
+}
 
 std::vector<IBaseFilter*> FakeFilterGraph::Filters() const {
     std::vector<IBaseFilter*> result;
@@ -47,6 +52,7 @@ void FakeFilterGraph::DropFilters() {
         entry.filter->Release();
     }
     entries_.clear();
+    if (sync_source) std::exchange(sync_source, nullptr)->Release();
 }
 
 HRESULT FakeFilterGraph::QueryInterface(REFIID iid, void** object) {
@@ -63,9 +69,20 @@ HRESULT FakeFilterGraph::QueryInterface(REFIID iid, void** object) {
         if (has_basic_audio) *object = static_cast<IBasicAudio*>(this);
     } else if (iid == __uuidof(IMediaPosition)) {
         if (has_media_position) *object = static_cast<IMediaPosition*>(this);
+    } else if (iid == __uuidof(IMediaFilter)) {
+        if (has_media_filter) *object = static_cast<IMediaFilter*>(&media_filter_);
     }
     if (!*object) return E_NOINTERFACE;
     AddRef();
+    return S_OK;
+}
+
+HRESULT FakeFilterGraph::MediaFilter::SetSyncSource(IReferenceClock* clock) {
+    graph_.trace_.push_back(std::string("graph.SetSyncSource ") + (clock ? "clock" : "none"));
+    if (FAILED(graph_.set_sync_source_result)) return graph_.set_sync_source_result;
+    if (clock) clock->AddRef();
+    if (graph_.sync_source) graph_.sync_source->Release();
+    graph_.sync_source = clock;
     return S_OK;
 }
 

@@ -1,6 +1,6 @@
 // FakeFilterGraph: one object that answers IFilterGraph2 (and IGraphBuilder, IFilterGraph),
-// IMediaControl, IMediaEventEx (and IMediaEvent), IBasicAudio and IMediaPosition, as a real
-// filter graph manager does. It keeps its filters in add order (holding a reference on each),
+// IMediaControl, IMediaEventEx (and IMediaEvent), IBasicAudio, IMediaPosition and IMediaFilter
+// (its clock), as a real filter graph manager does. It keeps its filters in add order (holding a reference on each),
 // records the calls a component makes on the shared trace, returns the HRESULTs the test set
 // beforehand, and queues graph events that it announces to the notification window.
 //
@@ -32,6 +32,7 @@ class FakeFilterGraph final : public IFilterGraph2,
                               public FakeComObject {
 public:
     explicit FakeFilterGraph(Trace& trace);
+    ~FakeFilterGraph() override;
 
     struct Event {
         LONG code;
@@ -58,6 +59,8 @@ public:
     bool has_media_event = true;
     bool has_basic_audio = true;
     bool has_media_position = true;
+    bool has_media_filter = true;
+    HRESULT set_sync_source_result = S_OK;
     // IMediaPosition: what the reads answer (a seek moves `position`), and their result.
     double position = 0;
     double duration = 0;
@@ -74,6 +77,9 @@ public:
     LONG notify_flags = 0;
     std::vector<Event> freed_events;
     int connect_calls = 0;
+    // The clock SetSyncSource last gave, with a reference held as a real graph holds it, until
+    // another clock replaces it or the graph's final release (DropFilters).
+    IReferenceClock* sync_source = nullptr;
 
     // The identity (IUnknown) of the graph, which is also its IFilterGraph2.
     IFilterGraph2* Graph() noexcept { return this; }
@@ -81,7 +87,7 @@ public:
     // post per event, as DirectShow does).
     void QueueEvent(LONG code, LONG_PTR param1 = 0, LONG_PTR param2 = 0);
     size_t QueuedEvents() const noexcept { return queued_.size(); }
-    // What the graph's own final release does: lets go of every filter still in it.
+    // What the graph's own final release does: lets go of every filter still in it, and of its clock.
     void DropFilters();
 
     // --- IUnknown -----------------------------------------------------------------------
@@ -171,6 +177,33 @@ public:
     HRESULT STDMETHODCALLTYPE CanSeekBackward(LONG*) override { return Unexpected("CanSeekBackward"); }
 
 private:
+    // The graph's IMediaFilter apart from its IMediaControl, whose Run, Pause and Stop share
+    // names with it; one identity and one count with the graph. Only SetSyncSource is expected.
+    class MediaFilter final : public IMediaFilter {
+    public:
+        explicit MediaFilter(FakeFilterGraph& graph) : graph_(graph) {}
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+            return graph_.QueryInterface(iid, object);
+        }
+        ULONG STDMETHODCALLTYPE AddRef() override { return graph_.AddRef(); }
+        ULONG STDMETHODCALLTYPE Release() override { return graph_.Release(); }
+        HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return graph_.Unexpected("IMediaFilter::GetClassID"); }
+        HRESULT STDMETHODCALLTYPE Stop() override { return graph_.Unexpected("IMediaFilter::Stop"); }
+        HRESULT STDMETHODCALLTYPE Pause() override { return graph_.Unexpected("IMediaFilter::Pause"); }
+        HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return graph_.Unexpected("IMediaFilter::Run"); }
+        HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE*) override {
+            return graph_.Unexpected("IMediaFilter::GetState");
+        }
+        // Records "graph.SetSyncSource <label>" ("none" for null, "clock" for any other).
+        HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
+        HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock**) override {
+            return graph_.Unexpected("IMediaFilter::GetSyncSource");
+        }
+
+    private:
+        FakeFilterGraph& graph_;
+    };
+
     struct Entry {
         IBaseFilter* filter;  // one reference held
         std::wstring name;
@@ -178,6 +211,7 @@ private:
     std::string NameOf(IBaseFilter* filter) const;
 
     Trace& trace_;
+    MediaFilter media_filter_{*this};
     std::vector<Entry> entries_;
     std::deque<Event> queued_;
     std::vector<Event> handed_out_;  // given by GetEvent, not yet freed
