@@ -72,7 +72,7 @@ WallpaperLayer::WallpaperLayer(const WallpaperHost& host, const RECT& monitor, s
     // activated, has no caption or frame and is no popup, and was no popup covering the screen
     // when its X window was made, stays Wine's own. So under Wine our own layer is made empty as
     // a popup, then becomes a plain borderless top-level window, and only then covers the monitor.
-    const bool plain_top_level = own && RunningUnderWine();
+    const bool plain_top_level = own && win::RunningUnderWine();
     const RECT created = plain_top_level ? RECT{} : bounds;
     if (!::CreateWindowExA(own ? kOwnWindowExStyle : 0, kWallpaperLayerClass, "",
                            (own ? WS_POPUP : WS_CHILD) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, created.left, created.top,
