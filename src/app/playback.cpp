@@ -97,6 +97,8 @@ void Playback::Abandon() noexcept {
 }
 
 void Playback::StartFreshGraph() {
+    // Released first, so the old graph goes with its deactivation, not at the next render.
+    MediaPosition.reset();
     graph_.ResetGraph();
     graph_.SetActive(false);
     graph_.SetActive(true);
