@@ -12,7 +12,9 @@
 
 #include "media/mf_colour_converter.h"
 #include "media/mf_support.h"
+#include "win/call_within.h"
 #include "win/com_ptr.h"
+#include "win/unique_handle.h"
 
 namespace wallcine::media {
 
@@ -33,6 +35,11 @@ const GUID& SubtypeOf(PictureFormat format) noexcept {
     }
     return GUID_NULL;
 }
+
+// Wine 8's reader, opening a damaged file, now and then waits forever for GStreamer (seen about
+// once in a hundred opens of the same file); on Windows an open takes well under a second. A file
+// that is not open by then counts as one the reader cannot read.
+constexpr std::chrono::seconds kOpenPatience{10};
 
 // Tried in this order; the first one the reader takes is offered first.
 constexpr PictureFormat kPictureFormats[] = {PictureFormat::kRgb32, PictureFormat::kNv12, PictureFormat::kYuy2,
@@ -133,6 +140,13 @@ private:
     bool locked_ = false;         // Lock holds it
 };
 
+// What the open hands back: the reader with a start-up of its own, which outlives it. An open
+// that was given up on drops both on its own thread whenever it ends, Media Foundation still up.
+struct OpenedReader {
+    std::unique_ptr<mf_startup_scope> startup;
+    com_ptr<IMFSourceReader> reader;
+};
+
 class MfSourceReader final : public IMediaReader {
 public:
     HRESULT Open(const std::wstring& path);
@@ -182,7 +196,18 @@ HRESULT MfSourceReader::Open(const std::wstring& path) {
     attributes->SetUINT32(::IsWindows8OrGreater() ? MF_SOURCE_READER_ENABLE_ADVANCED_VIDEO_PROCESSING
                                                   : MF_SOURCE_READER_ENABLE_VIDEO_PROCESSING,
                           TRUE);
-    if (FAILED(hr = ::MFCreateSourceReaderFromURL(path.c_str(), attributes.get(), reader_.put()))) return hr;
+    OpenedReader opened;
+    hr = win::CallWithin(
+        kOpenPatience,
+        [path, attributes = std::move(attributes)](OpenedReader& result) {
+            win::com_init_scope com(COINIT_MULTITHREADED);
+            result.startup = std::make_unique<mf_startup_scope>();
+            if (FAILED(result.startup->result())) return result.startup->result();
+            return ::MFCreateSourceReaderFromURL(path.c_str(), attributes.get(), result.reader.put());
+        },
+        opened);
+    if (FAILED(hr)) return hr;
+    reader_ = std::move(opened.reader);
     if (FAILED(hr = FindStreams())) return hr;
     ConfigureAudio();
     ConfigureVideo();
