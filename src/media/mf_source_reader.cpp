@@ -164,6 +164,7 @@ private:
     HRESULT FindStreams();
     void ConfigureAudio();
     void ConfigureVideo();
+    PictureFormat NativePictureFormat(const std::vector<PictureFormat>& given);
     HRESULT ApplyPictureFormat(PictureFormat format);
     HRESULT VideoTypeChanged();
 
@@ -264,7 +265,7 @@ void MfSourceReader::ConfigureVideo() {
     if (format.formats.empty()) return;
     if (format.formats.front() != PictureFormat::kRgb32) {
         // RGB32 last, for a graph that has nothing to turn YUV into what its renderer takes.
-        converter_input_ = format.formats.front();
+        converter_input_ = NativePictureFormat(format.formats);
         rgb_by_converter_ = true;
         if (SUCCEEDED(ApplyPictureFormat(PictureFormat::kRgb32)))
             format.formats.push_back(PictureFormat::kRgb32);
@@ -282,6 +283,19 @@ void MfSourceReader::ConfigureVideo() {
     format.width = layout_.width;
     format.height = layout_.height;
     if (SUCCEEDED(reader_->SetStreamSelection(video_index_, TRUE))) video_ = std::move(format);
+}
+
+// What the converter starts from: the picture as the file's own stream already has it, when it
+// is uncompressed YUV the reader gives (Wine's media source decodes inside, to I420), so that no
+// conversion runs before the converter's; else the first YUV format the reader gives.
+PictureFormat MfSourceReader::NativePictureFormat(const std::vector<PictureFormat>& given) {
+    com_ptr<IMFMediaType> native;
+    GUID subtype{};
+    if (SUCCEEDED(reader_->GetNativeMediaType(video_index_, 0, native.put())) &&
+        SUCCEEDED(native->GetGUID(MF_MT_SUBTYPE, &subtype)))
+        for (PictureFormat format : given)
+            if (SubtypeOf(format) == subtype) return format;
+    return given.front();
 }
 
 HRESULT MfSourceReader::ApplyPictureFormat(PictureFormat format) {
