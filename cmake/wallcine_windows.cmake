@@ -8,7 +8,8 @@ file(GLOB WALLCINE_WIN_SOURCES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/video/*.cpp)
 add_library(wallcine_win STATIC ${WALLCINE_WIN_SOURCES})
 target_include_directories(wallcine_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(wallcine_win PUBLIC wallcine_core ole32 oleaut32 uuid strmiids quartz winmm shell32 user32 gdi32 comctl32 ddraw comdlg32 advapi32)
+target_link_libraries(wallcine_win PUBLIC wallcine_core ole32 oleaut32 uuid strmiids quartz winmm shell32 user32 gdi32 comctl32 ddraw comdlg32 advapi32
+  mfplat mfreadwrite mfuuid wmcodecdspuuid)
 
 file(GLOB WALLCINE_APP_SOURCES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/app/*.cpp

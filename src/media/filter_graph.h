@@ -86,6 +86,8 @@ public:
     bool Pause();
     bool Stop();
     // S_FALSE without a graph; otherwise the graph builder's success code (partial renders too).
+    // A file DirectShow cannot render (DirectShowCannotRender) goes through Wallcine's own media
+    // source; when that cannot play it either, DirectShow's error is raised.
     HRESULT RenderFile(const std::wstring& file_name);
     // Stops and strips the graph back to the clients' filters, all disconnected.
     void ResetGraph();

@@ -1,10 +1,12 @@
-// TFilterGraph's playback operations: run, pause, stop, render a file, strip the graph back to
-// its clients' filters, set the volume, and the control events sent around them; the graph's
-// clock where the component chooses it (OwnClock).
+// TFilterGraph's playback operations: run, pause, stop, render a file (through Wallcine's own
+// media source when DirectShow cannot), strip the graph back to its clients' filters, set the
+// volume, and the control events sent around them; the graph's clock where the component
+// chooses it (OwnClock).
 #include "media/filter_graph.h"
 
 #include "media/directshow_error.h"
 #include "media/filter_list.h"
+#include "media/own_source_render.h"
 #include "media/reference_clock.h"
 
 namespace wallcine::media {
@@ -73,7 +75,9 @@ bool TFilterGraph::Stop() {
 HRESULT TFilterGraph::RenderFile(const std::wstring& file_name) {
     if (!graph_) return S_FALSE;
     NotifyControlEvent(gceRenderStarting, 0);
-    const HRESULT hr = CheckGraphResult(graph_->RenderFile(file_name.c_str(), nullptr));
+    HRESULT hr = graph_->RenderFile(file_name.c_str(), nullptr);
+    if (DirectShowCannotRender(hr)) hr = RenderWithOwnSource(*graph_, file_name, hr);
+    CheckGraphResult(hr);
     NotifyControlEvent(gceRenderDone, 0);
     return hr;
 }

@@ -3,6 +3,9 @@
 // table and the log file, and the playback operations with their return rules.
 #include <gtest/gtest.h>
 
+#include <mferror.h>
+
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,9 +14,13 @@
 #include "fakes/fake_filter.h"
 #include "fakes/fake_graph.h"
 #include "fakes/fake_graph_client.h"
+#include "fakes/fake_media_reader.h"
 #include "media/directshow_error.h"
 #include "media/filter_graph.h"
 #include "media/graph_utilities.h"
+#include "media/media_reader.h"
+#include "media/mf_source_filter.h"
+#include "media/own_source_render.h"
 #include "win/object_factory.h"
 #include "win/unique_handle.h"
 
@@ -27,6 +34,8 @@ using test::FakeDvdGraphBuilder;
 using test::FakeFilter;
 using test::FakeFilterGraph;
 using test::FakeGraphClient;
+using test::FakeMediaReaderFactory;
+using test::FakeReaderScript;
 using test::FakeObjectFactory;
 using test::FakePin;
 using test::FakeUnknown;
@@ -72,6 +81,7 @@ protected:
         factory.capture_builder = &capture;
         factory.dvd_builder = &dvd;
         dvd.dvd_interface = &dvd_control;
+        readers.open_result = MF_E_UNSUPPORTED_BYTESTREAM_TYPE;
         component.emplace();
         // The graph chooses its clock, whatever platform the tests run on; the clock tests below
         // switch OwnClock on.
@@ -107,6 +117,11 @@ protected:
     win::ScopedObjectFactory factory_scope{factory};
     FakeGraphClient c1{trace, "c1"};
     FakeGraphClient c2{trace, "c2"};
+    // Files DirectShow cannot render go to Wallcine's own source; its reader opens nothing
+    // unless a test scripts one.
+    FakeReaderScript reader_script;
+    FakeMediaReaderFactory readers{trace, reader_script};
+    media::ScopedMediaReaderFactory readers_scope{readers};
     std::optional<TFilterGraph> component;
 };
 
@@ -620,7 +635,10 @@ TEST_P(FilterGraphRender, FramesTheRenderWithControlEventsAndPassesSuccessCodes)
 
     if (c.raises) {
         EXPECT_EQ(raised, c.result);
-        EXPECT_EQ(trace, (Trace{Control("c1", "gceRenderStarting"), "graph.RenderFile C:\\clips\\clip.avi"}));
+        Trace expected = {Control("c1", "gceRenderStarting"), "graph.RenderFile C:\\clips\\clip.avi"};
+        // Where DirectShow had no way to play it, the own source was tried (and could not open it).
+        if (DirectShowCannotRender(c.result)) expected.push_back("reader.Open C:\\clips\\clip.avi");
+        EXPECT_EQ(trace, expected);
     } else {
         EXPECT_EQ(raised, std::nullopt);
         EXPECT_EQ(returned, c.result);
@@ -636,6 +654,117 @@ INSTANTIATE_TEST_SUITE_P(Cases, FilterGraphRender,
                                            RenderCase{"NotFound", VFW_E_NOT_FOUND, true},
                                            RenderCase{"UnsupportedStream", VFW_E_UNSUPPORTED_STREAM, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- Rendering through Wallcine's own source ------------------------------------------------------
+
+// An MP4 DirectShow has no parser for: the own source opens it (a picture and sound) and joins
+// the graph, and the graph renders each of its pins.
+class FilterGraphOwnSource : public FilterGraphTest {
+protected:
+    FilterGraphOwnSource() {
+        readers.open_result = S_OK;
+        reader_script.video = media::VideoStreamFormat{320, 240, 400'000, {PictureFormat::kRgb32}};
+        reader_script.audio = media::AudioStreamFormat{2, 44100, 16, 0};
+        reader_script.duration = 20'000'000;
+        fg().AddEventClient(c1.AsEventClient());
+        fg().SetActive(true);
+        trace.clear();
+    }
+
+    // RenderFile of the clip after DirectShow answered `directshow`: what it returned or raised.
+    struct Outcome {
+        std::optional<HRESULT> returned;
+        std::optional<HRESULT> raised;
+    };
+    Outcome Render(HRESULT directshow) {
+        graph.render_result = directshow;
+        Outcome outcome;
+        outcome.raised = RaisedResult([&] { outcome.returned = fg().RenderFile(L"C:\\clips\\clip.mp4"); });
+        return outcome;
+    }
+
+    static inline const std::string kSource = test::Narrow(kMediaFoundationSourceName);
+    const std::string kRenderVideo = "graph.Render " + kSource + ".Video";
+    const std::string kRenderAudio = "graph.Render " + kSource + ".Audio";
+};
+
+TEST_F(FilterGraphOwnSource, OnlyTheFailuresThatLeaveDirectShowNoWayToRenderTryTheOwnSource) {
+    const struct {
+        const char* name;
+        HRESULT directshow;
+        bool tries_own_source;
+    } cases[] = {
+        {"unsupported stream", VFW_E_UNSUPPORTED_STREAM, true},
+        {"unknown file type", VFW_E_UNKNOWN_FILE_TYPE, true},
+        {"no source filter", VFW_E_CANNOT_LOAD_SOURCE_FILTER, true},
+        {"cannot render", VFW_E_CANNOT_RENDER, true},
+        {"cannot connect", VFW_E_CANNOT_CONNECT, true},
+        {"rendered", S_OK, false},
+        {"partly rendered", VFW_S_PARTIAL_RENDER, false},
+        {"missing file", HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), false},
+        {"out of memory", E_OUTOFMEMORY, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fg().ResetGraph();
+        trace.clear();
+        const Outcome outcome = Render(c.directshow);
+        const bool opened = std::find(trace.begin(), trace.end(), "reader.Open C:\\clips\\clip.mp4") != trace.end();
+        EXPECT_EQ(opened, c.tries_own_source);
+        if (c.tries_own_source) EXPECT_EQ(outcome.returned, std::optional<HRESULT>(S_OK));
+    }
+}
+
+TEST_F(FilterGraphOwnSource, TheSourceJoinsUnderItsOwnNameAndEachOfItsPinsIsRendered) {
+    const Outcome outcome = Render(VFW_E_UNSUPPORTED_STREAM);
+    EXPECT_EQ(outcome.raised, std::nullopt);
+    EXPECT_EQ(outcome.returned, std::optional<HRESULT>(S_OK));
+    EXPECT_EQ(trace, (Trace{Control("c1", "gceRenderStarting"), "graph.RenderFile C:\\clips\\clip.mp4",
+                            "reader.Open C:\\clips\\clip.mp4", "graph.AddFilter " + kSource, kRenderVideo,
+                            kRenderAudio, Control("c1", "gceRenderDone")}));
+    EXPECT_EQ(graph.FilterNames(), (std::vector<std::string>{kSource}));
+}
+
+TEST_F(FilterGraphOwnSource, APinThatDoesNotRenderMakesAPartialRender) {
+    const struct {
+        const char* name;
+        bool has_video;
+        std::vector<std::string> failing_pins;
+        HRESULT expected;
+    } cases[] = {
+        {"no way to show the picture", true, {"Video"}, VFW_S_VIDEO_NOT_RENDERED},
+        {"no way to play the sound", true, {"Audio"}, VFW_S_AUDIO_NOT_RENDERED},
+        {"a file with sound only", false, {}, S_OK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fg().ResetGraph();
+        graph.render_failures.clear();
+        for (const std::string& pin : c.failing_pins) graph.render_failures[kSource + "." + pin] = VFW_E_CANNOT_RENDER;
+        if (!c.has_video) reader_script.video.reset();
+        EXPECT_EQ(Render(VFW_E_UNSUPPORTED_STREAM).returned, std::optional<HRESULT>(c.expected));
+        EXPECT_EQ(graph.FilterNames(), (std::vector<std::string>{kSource}));
+    }
+}
+
+TEST_F(FilterGraphOwnSource, AFileNeitherCanPlayRaisesDirectShowsErrorAndLeavesNoSourceBehind) {
+    // The reader cannot open it.
+    readers.open_result = MF_E_UNSUPPORTED_BYTESTREAM_TYPE;
+    EXPECT_EQ(Render(VFW_E_CANNOT_RENDER).raised, std::optional<HRESULT>(VFW_E_CANNOT_RENDER));
+    EXPECT_TRUE(graph.FilterNames().empty());
+
+    // It opens, but nothing downstream takes either stream.
+    readers.open_result = S_OK;
+    graph.render_failures = {{kSource + ".Video", VFW_E_CANNOT_RENDER}, {kSource + ".Audio", VFW_E_NO_AUDIO_HARDWARE}};
+    trace.clear();
+    EXPECT_EQ(Render(VFW_E_UNSUPPORTED_STREAM).raised, std::optional<HRESULT>(VFW_E_UNSUPPORTED_STREAM));
+    EXPECT_EQ(trace, (Trace{Control("c1", "gceRenderStarting"), "graph.RenderFile C:\\clips\\clip.mp4",
+                            "reader.Open C:\\clips\\clip.mp4", "graph.AddFilter " + kSource, kRenderVideo,
+                            kRenderAudio, "graph.RemoveFilter " + kSource}));
+    EXPECT_TRUE(graph.FilterNames().empty());
+    const Trace reader_calls = reader_script.Calls();
+    EXPECT_TRUE(!reader_calls.empty() && reader_calls.back() == "destroyed") << "the source that left was not released";
+}
 
 // --- ResetGraph and DisconnectAllPins ----------------------------------------------------------
 

@@ -9,6 +9,7 @@
 // DirectShow with the interface identifiers MinGW leaves out (for __uuidof and typed queries).
 #include "win/dshow.h"
 
+#include <atomic>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -52,7 +53,8 @@ protected:
 
 private:
     std::string label_;
-    LONG refs_ = 1;
+    // Atomic: a source's delivery threads hand fake samples and pins around too.
+    std::atomic<LONG> refs_{1};
 };
 
 // Every object is back to the test's one reference, and no enumerator the fakes handed out

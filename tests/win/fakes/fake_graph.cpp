@@ -148,6 +148,14 @@ std::string PinName(IPin* pin) {
 
 }  // namespace
 
+HRESULT FakeFilterGraph::Render(IPin* output) {
+    const std::string name = PinName(output);
+    trace_.push_back("graph.Render " + name);
+    if (!output) return E_POINTER;
+    const auto failure = render_failures.find(name);
+    return failure != render_failures.end() ? failure->second : S_OK;
+}
+
 HRESULT FakeFilterGraph::Connect(IPin* output, IPin* input) {
     const int call = ++connect_calls;
     trace_.push_back("graph.Connect " + PinName(output) + " -> " + PinName(input));

@@ -54,6 +54,9 @@ public:
     // IGraphBuilder::Connect joins the two pins directly, as intelligent connect does when
     // they agree; the n-th call (counting from 1) returns connect_failures[n] instead.
     std::map<int, HRESULT> connect_failures;
+    // IGraphBuilder::Render of a pin ("<filter>.<pin>" by their names) answers this instead of
+    // S_OK; it connects nothing.
+    std::map<std::string, HRESULT> render_failures;
     // Which of the graph's optional interfaces QueryInterface answers.
     bool has_media_control = true;
     bool has_media_event = true;
@@ -107,7 +110,8 @@ public:
     HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return Unexpected("SetDefaultSyncSource"); }
     // Records "graph.Connect <filter>.<pin> -> <filter>.<pin>" with the names in the graph.
     HRESULT STDMETHODCALLTYPE Connect(IPin* output, IPin* input) override;
-    HRESULT STDMETHODCALLTYPE Render(IPin*) override { return Unexpected("Render"); }
+    // Records "graph.Render <filter>.<pin>".
+    HRESULT STDMETHODCALLTYPE Render(IPin* output) override;
     HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR file_name, LPCWSTR play_list) override;
     HRESULT STDMETHODCALLTYPE AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter**) override {
         return Unexpected("IGraphBuilder::AddSourceFilter");
