@@ -123,8 +123,9 @@ int RunApplication(const std::string& exe_path, const std::string& first_argumen
 
     ApplicationForms forms(first_argument);
     if (forms.Halted() || forms.TerminateRequested()) return 0;
-    // The item started: with "Start with Windows" chosen, the next session plays it again.
-    RememberForNextSession(exe_path, first_argument);
+    // The item started: with "Start with Windows" chosen, the next session plays it again (the
+    // argument, or what the file dialog of a start without one chose).
+    RememberForNextSession(exe_path, first_argument.empty() ? forms.Main().OpenDialog1.FileName : first_argument);
     // Desktop mode changes the user's desktop: from then on a watchdog gives it back if we are killed.
     forms.Main().OnDesktopModeEntered = [exe_path] { StartWatchdog(exe_path); };
     // The main window is never shown: the user reaches the program through the tray icon.
