@@ -185,6 +185,10 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DRAWITEM:
         if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) return TRUE;
         break;
+    case WM_SIZE:
+        // Only a change of DPI resizes this fixed-size window: the status bar stays along its bottom.
+        if (StatusBar1.Handle()) StatusBar1.ParentResized();
+        break;
     case WM_SETCURSOR: {
         // The credit and the picture are links: the hand-point cursor over them.
         HWND under_mouse = reinterpret_cast<HWND>(wparam);
