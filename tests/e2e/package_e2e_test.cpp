@@ -205,6 +205,8 @@ TEST(PackageE2E, InstallPlayOpenAPlaylistAndUninstallWhilePlayingLeaveNothingBeh
     const DesktopSettingsForTest desktop;
     ASSERT_NO_FATAL_FAILURE(PrepareLikeAWindowsInUse());
     const ScratchDirectory scratch;
+    // Another program had claimed .wcl: the uninstaller must give it back.
+    WriteUserString("Software\\Classes\\.wcl", "", "OtherPlayer.Playlist");
     const std::vector<std::string> rows{ClipPath("grey-30s.avi"), ClipPath("red-1s.avi")};
     const std::string playlist = scratch.Write("evening.wcl", PlaylistBytes(rows));
     const Snapshot before = WholeSystem();
