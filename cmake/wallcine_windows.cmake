@@ -18,6 +18,13 @@ list(REMOVE_ITEM WALLCINE_APP_SOURCES ${PROJECT_SOURCE_DIR}/src/app/main.cpp)
 add_library(wallcine_app STATIC ${WALLCINE_APP_SOURCES})
 target_link_libraries(wallcine_app PUBLIC wallcine_win dwmapi wtsapi32)
 
+# The version header and the manifest, filled in from the project version.
+set(WALLCINE_COPYRIGHT "Copyright (C) 2026 the Wallcine developers")
+set(WALLCINE_MANIFEST_FILE ${CMAKE_BINARY_DIR}/generated/wallcine.manifest)
+configure_file(${PROJECT_SOURCE_DIR}/src/app/wallcine.manifest.in ${WALLCINE_MANIFEST_FILE} @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/src/app/version.h.in ${CMAKE_BINARY_DIR}/generated/app/version.h @ONLY)
+target_include_directories(wallcine_app PUBLIC ${CMAKE_BINARY_DIR}/generated)
+
 # libjpeg-turbo, cross-built statically for this target by scripts/setup.
 set(WALLCINE_JPEG_ROOT ${PROJECT_SOURCE_DIR}/build/deps/jpeg-${WALLCINE_MINGW_TRIPLE} CACHE PATH
   "libjpeg for the Windows target: include/ and lib/libjpeg.a")
@@ -57,6 +64,14 @@ target_sources(wallcine_app PRIVATE ${CMAKE_BINARY_DIR}/generated/playing_contro
 
 add_executable(Wallcine WIN32 src/app/main.cpp src/app/wallcine.rc)
 target_link_libraries(Wallcine PRIVATE wallcine_app)
+# The resource compiler does not see header or manifest changes by itself.
+set_source_files_properties(src/app/wallcine.rc PROPERTIES OBJECT_DEPENDS
+  "${WALLCINE_MANIFEST_FILE};${CMAKE_BINARY_DIR}/generated/app/version.h;${PROJECT_SOURCE_DIR}/src/app/resources/wallcine.ico")
+
+# The installer and the portable zip: 64-bit only, as the installer is.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  include(${PROJECT_SOURCE_DIR}/cmake/wallcine_package.cmake)
+endif()
 
 if(WALLCINE_TESTS)
   add_subdirectory(tests/win)

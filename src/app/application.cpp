@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/autostart.h"
 #include "app/form1_main.h"
 #include "app/form2_playing_control.h"
 #include "app/form3_playlist.h"
@@ -122,6 +123,9 @@ int RunApplication(const std::string& exe_path, const std::string& first_argumen
 
     ApplicationForms forms(first_argument);
     if (forms.Halted() || forms.TerminateRequested()) return 0;
+    // The item started: with "Start with Windows" chosen, the next session plays it again (the
+    // argument, or what the file dialog of a start without one chose).
+    RememberForNextSession(exe_path, first_argument.empty() ? forms.Main().OpenDialog1.FileName : first_argument);
     // Desktop mode changes the user's desktop: from then on a watchdog gives it back if we are killed.
     forms.Main().OnDesktopModeEntered = [exe_path] { StartWatchdog(exe_path); };
     // Nothing is decoded or drawn while nobody can see it.

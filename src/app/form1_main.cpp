@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/application.h"
+#include "app/autostart.h"
 #include "app/control_ids.h"
 #include "app/form2_playing_control.h"
 #include "app/form3_playlist.h"
@@ -282,6 +283,7 @@ void TForm1::PlayDialogSelection() {
     const std::string item = ItemOfDialogSelection();
     playback_.Replace(item);
     Form3->FormCreate();
+    RememberForNextSession(ExecutablePath(), OpenDialog1.FileName);
 }
 
 void TForm1::OpenHandedOver() {

@@ -10,6 +10,7 @@
 #include "app/play_pause_glyphs.h"
 #include "app/playback_state.h"
 #include "app/playing_control_picture.h"
+#include "app/version.h"
 #include "core/time_text.h"
 #include "core/volume.h"
 #include "win/desktop_services.h"
@@ -20,7 +21,7 @@ namespace wallcine::app {
 
 namespace {
 
-constexpr char kCaption[] = " Wallcine Player 2.1";
+constexpr char kCaption[] = " Wallcine Player " WALLCINE_VERSION_SHORT;
 constexpr int kClientWidth = 272;
 constexpr int kClientHeight = 273;
 constexpr char kMakerWebPage[] = "http://quillon.example.org/wallcine/";
@@ -43,26 +44,20 @@ HWND CreateChild(HWND parent, const char* window_class, DWORD style, int id, int
     return child;
 }
 
-// The outer size that gives the client area its fixed size.
-SIZE OuterSize() {
-    RECT bounds{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&bounds, kStyle, FALSE, kExStyle);
-    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
-
 }  // namespace
 
 struct TForm2::Resources {
-    win::unique_hfont normal{CreateFormFont()};
-    win::unique_hfont bold{CreateFormFont(FW_BOLD)};
-    win::unique_hfont bold_underlined{CreateFormFont(FW_BOLD, true)};
     DecodedPicture picture = DecodeJpeg(PlayingControlPicture());
     win::unique_hbitmap glyphs = MakePlayPauseGlyphs();
+    // At the window's DPI: made anew when it changes.
+    win::unique_hfont normal;
+    win::unique_hfont bold;
+    win::unique_hfont bold_underlined;
 };
 
 TForm2::TForm2() : resources_(std::make_unique<Resources>()) {
-    const SIZE size = OuterSize();
-    CreateCentredForm("TForm2", kCaption, kStyle, kExStyle, size.cx, size.cy);
+    CreateCentredForm("TForm2", kCaption, kStyle, kExStyle, kClientWidth, kClientHeight, SizeOf::ClientArea);
+    MakeFonts();
     CreateControls();
 }
 
@@ -70,32 +65,57 @@ TForm2::TForm2() : resources_(std::make_unique<Resources>()) {
 // with the base class.
 TForm2::~TForm2() { win::Unbind(Handle()); }
 
+void TForm2::MakeFonts() {
+    resources_->normal = CreateFormFont();
+    resources_->bold = CreateFormFont(FW_BOLD);
+    resources_->bold_underlined = CreateFormFont(FW_BOLD, true);
+}
+
 void TForm2::CreateControls() {
     HWND form = Handle();
     HFONT normal = resources_->normal.get();
+    const DpiScale& px = Scale();
     // Created in tab order: the play/pause button, then the two track bars.
-    Label1.Create(form, {kIdCreditLabel, 80, 8, 0, 13, SS_NOTIFY, "Developed by Quillon"},
+    Label1.Create(form, {kIdCreditLabel, px(80), px(8), 0, px(13), SS_NOTIFY, "Developed by Quillon"},
                   resources_->bold_underlined.get());
-    Label2.Create(form, {kIdYearLabel, 120, 24, 0, 13, 0, "2008"}, resources_->bold.get());
+    Label2.Create(form, {kIdYearLabel, px(120), px(24), 0, px(13), 0, "2008"}, resources_->bold.get());
     // The panel is only a raised frame behind the picture; clipped by its sibling so that a
     // repaint of the frame never paints over the picture.
-    panel_ = CreateChild(form, "STATIC", SS_OWNERDRAW | WS_CLIPSIBLINGS, kIdPicturePanel, 32, 40, 205, 157);
-    // The picture sizes itself to its bitmap, 6 pixels inside the panel, above it.
-    picture_ = CreateChild(form, "STATIC", SS_OWNERDRAW | SS_NOTIFY, kIdPicture, 32 + 6, 40 + 6,
-                           resources_->picture.width, resources_->picture.height);
+    panel_ = CreateChild(form, "STATIC", SS_OWNERDRAW | WS_CLIPSIBLINGS, kIdPicturePanel, px(32), px(40), px(205),
+                         px(157));
+    // The picture has its bitmap's size at 96 DPI, 6 pixels inside the panel, above it.
+    picture_ = CreateChild(form, "STATIC", SS_OWNERDRAW | SS_NOTIFY, kIdPicture, px(32 + 6), px(40 + 6),
+                           px(resources_->picture.width), px(resources_->picture.height));
     ::SetWindowPos(picture_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // A tab stop too: a keyboard user plays and pauses with the space bar.
-    speed_button_ = CreateChild(form, "BUTTON", BS_OWNERDRAW | WS_TABSTOP, kIdPlayPause, 32, 200, 32, 28);
-    TrackBar1.Create(form, {kIdPosition, 72, 200, 161, 25, false, 0, 100, 0, 1, 10, "Position"});
-    TrackBar2.Create(form, {kIdVolume, 240, 48, 25, 150, true, 1, 10000, 1, 100, 1000, "Volume"});
+    speed_button_ = CreateChild(form, "BUTTON", BS_OWNERDRAW | WS_TABSTOP, kIdPlayPause, px(32), px(200), px(32),
+                                px(28));
+    TrackBar1.Create(form, {kIdPosition, px(72), px(200), px(161), px(25), false, 0, 100, 0, 1, 10, "Position"});
+    TrackBar2.Create(form, {kIdVolume, px(240), px(48), px(25), px(150), true, 1, 10000, 1, 100, 1000, "Volume"});
     // One line that scrolls: a long title is clipped at the right edge, never wrapped.
-    movielbl.Create(form, {kIdTitle, 0, 238, 272, 16, SS_LEFTNOWORDWRAP, "Wallcine Player"}, normal);
+    movielbl.Create(form, {kIdTitle, 0, px(238), px(272), px(16), SS_LEFTNOWORDWRAP, "Wallcine Player"}, normal);
     StatusBar1.Create(form, kIdStatusBar, 19,
                       {{136, TStatusBar::Alignment::Left}, {50, TStatusBar::Alignment::Right}}, true);
+    StatusBar1.SetScale(px);
     ::SendMessageA(StatusBar1.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
     ::SendMessageA(speed_button_, WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
     TrackBar1.OnChange = [this] { TrackBar1Change(); };
     TrackBar2.OnChange = [this] { TrackBar2Change(); };
+}
+
+void TForm2::OnDpiChanged() {
+    // The controls hold the old fonts until they are given the new ones; only then do those go.
+    win::unique_hfont old_normal = std::move(resources_->normal);
+    win::unique_hfont old_bold = std::move(resources_->bold);
+    win::unique_hfont old_bold_underlined = std::move(resources_->bold_underlined);
+    MakeFonts();
+    HFONT normal = resources_->normal.get();
+    Label1.SetFont(resources_->bold_underlined.get());
+    Label2.SetFont(resources_->bold.get());
+    movielbl.SetFont(normal);
+    ::SendMessageA(StatusBar1.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+    ::SendMessageA(speed_button_, WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+    StatusBar1.SetScale(Scale());
 }
 
 void TForm2::FormShow() {
@@ -166,6 +186,10 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DRAWITEM:
         if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) return TRUE;
         break;
+    case WM_SIZE:
+        // Only a change of DPI resizes this fixed-size window: the status bar stays along its bottom.
+        if (StatusBar1.Handle()) StatusBar1.ParentResized();
+        break;
     case WM_SETCURSOR: {
         // The credit and the picture are links: the hand-point cursor over them.
         HWND under_mouse = reinterpret_cast<HWND>(wparam);
@@ -210,7 +234,17 @@ void TForm2::DrawPicture(const DRAWITEMSTRUCT& item) const {
     win::unique_hdc source(::CreateCompatibleDC(item.hDC));
     if (!source) return;
     win::select_object_scope select(source.get(), resources_->picture.bitmap.get());
-    ::BitBlt(item.hDC, 0, 0, resources_->picture.width, resources_->picture.height, source.get(), 0, 0, SRCCOPY);
+    const RECT& shown = item.rcItem;
+    const int width = shown.right - shown.left, height = shown.bottom - shown.top;
+    if (width == resources_->picture.width && height == resources_->picture.height) {
+        ::BitBlt(item.hDC, shown.left, shown.top, width, height, source.get(), 0, 0, SRCCOPY);
+        return;
+    }
+    // Scaled to the DPI: HALFTONE averages the pixels rather than dropping or doubling them.
+    ::SetStretchBltMode(item.hDC, HALFTONE);
+    ::SetBrushOrgEx(item.hDC, 0, 0, nullptr);
+    ::StretchBlt(item.hDC, shown.left, shown.top, width, height, source.get(), 0, 0, resources_->picture.width,
+                 resources_->picture.height, SRCCOPY);
 }
 
 void TForm2::DrawSpeedButton(const DRAWITEMSTRUCT& item) const {

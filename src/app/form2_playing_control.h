@@ -43,8 +43,10 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void OnDpiChanged() override;
 
 private:
+    void MakeFonts();
     void CreateControls();
     void OnCommand(int id, int code);
     bool OnDrawItem(const DRAWITEMSTRUCT& item);

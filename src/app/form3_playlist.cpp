@@ -36,9 +36,9 @@ constexpr ButtonLayout kButtons[] = {
     {kIdSaveList, "Save List", 247, 384, 75, 25},
 };
 
-void CreateButton(HWND parent, const ButtonLayout& layout, HFONT font) {
+void CreateButton(HWND parent, const ButtonLayout& layout, HFONT font, const DpiScale& px) {
     HWND button = ::CreateWindowExA(0, "BUTTON", layout.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                    layout.left, layout.top, layout.width, layout.height, parent,
+                                    px(layout.left), px(layout.top), px(layout.width), px(layout.height), parent,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
                                     ::GetModuleHandleA(nullptr), nullptr);
     if (!button) throw Exception(Format("Cannot create the button \"%s\".", layout.caption));
@@ -48,10 +48,10 @@ void CreateButton(HWND parent, const ButtonLayout& layout, HFONT font) {
 }  // namespace
 
 TForm3::TForm3() {
-    font_ = CreateFormFont();
     // A sizing border because the width may grow (WM_GETMINMAXINFO holds the height).
     CreateCentredForm("TForm3", "Playlist", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, kFormWidth,
                       kFormHeight);
+    font_ = CreateFormFont();
     CreateControls();
     // A playlist named in the selection that cannot be read is reported, and the window is
     // there all the same, with the rows read before it.
@@ -59,14 +59,26 @@ TForm3::TForm3() {
 }
 
 void TForm3::CreateControls() {
-    ListBox1.Create(Handle(), {kIdPlaylistRows, kListLeft, kListTop, kListWidth, kListHeight, kRowHeight, 0},
+    const DpiScale& px = Scale();
+    ListBox1.Create(Handle(),
+                    {kIdPlaylistRows, px(kListLeft), px(kListTop), px(kListWidth), px(kListHeight), px(kRowHeight), 0},
                     font_.get());
     ListBox1.OnMouseDown = [this](UINT button, WPARAM, bool double_click) { ListBox1MouseDown(button, double_click); };
     ListBox1.OnMouseUp = [this](UINT button, WPARAM, bool double_click) { ListBox1MouseUp(button, double_click); };
-    for (const ButtonLayout& layout : kButtons) CreateButton(Handle(), layout, font_.get());
+    for (const ButtonLayout& layout : kButtons) CreateButton(Handle(), layout, font_.get(), px);
+    // In 96-DPI pixels, so that it scales with the rest.
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    list_right_margin_ = client.right - (kListLeft + kListWidth);
+    list_right_margin_ = ::MulDiv(client.right, kDesignDpi, px.Dpi()) - (kListLeft + kListWidth);
+}
+
+void TForm3::OnDpiChanged() {
+    // The controls hold the old font until they are given the new one; only then does it go.
+    const win::unique_hfont old_font = std::move(font_);
+    font_ = CreateFormFont();
+    ListBox1.SetFont(font_.get(), Scale()(kRowHeight));
+    for (const ButtonLayout& layout : kButtons)
+        ::SendDlgItemMessageA(Handle(), layout.id, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
 
 // --- Handlers ------------------------------------------------------------------------------------
@@ -154,7 +166,7 @@ void TForm3::FollowWidth(int client_width) noexcept {
     if (!list) return;
     RECT bounds{};
     ::GetWindowRect(list, &bounds);
-    const int width = std::max(0, client_width - kListLeft - list_right_margin_);
+    const int width = std::max(0, client_width - Scale()(kListLeft + list_right_margin_));
     ::SetWindowPos(list, nullptr, 0, 0, width, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -174,8 +186,8 @@ LRESULT TForm3::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-        limits->ptMinTrackSize = {kFormWidth, kFormHeight};
-        limits->ptMaxTrackSize.y = kFormHeight;
+        limits->ptMinTrackSize = {Scale()(kFormWidth), Scale()(kFormHeight)};
+        limits->ptMaxTrackSize.y = Scale()(kFormHeight);
         return 0;
     }
     default:

@@ -31,6 +31,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void OnDpiChanged() override;
 
 private:
     void CreateControls();
@@ -42,7 +43,7 @@ private:
     void FollowWidth(int client_width) noexcept;
 
     win::unique_hfont font_;
-    int list_right_margin_ = 0;  // the list keeps its distance to the right edge
+    int list_right_margin_ = 0;  // the list keeps its distance to the right edge (96-DPI pixels)
     // The row under the pointer when the left button went down.
     int DragFromIndex = 0;
 };

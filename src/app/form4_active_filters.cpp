@@ -28,14 +28,22 @@ std::string NarrowName(const WCHAR (&name)[MAX_FILTER_NAME]) {
 }  // namespace
 
 TForm4::TForm4() {
-    font_ = CreateFormFont();
     CreateCentredForm("TForm4", "Active Directshow Filters", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
                       0, kFormWidth, kFormHeight);
+    font_ = CreateFormFont();
     RECT client{};
     ::GetClientRect(Handle(), &client);
     // The list fills the client area, so it is not trimmed to whole rows.
-    ListBox1.Create(Handle(), {kIdFilterNames, 0, 0, client.right, client.bottom, kRowHeight, LBS_NOINTEGRALHEIGHT},
+    ListBox1.Create(Handle(),
+                    {kIdFilterNames, 0, 0, client.right, client.bottom, Scale()(kRowHeight), LBS_NOINTEGRALHEIGHT},
                     font_.get());
+}
+
+void TForm4::OnDpiChanged() {
+    // The list holds the old font until it is given the new one; only then does it go.
+    const win::unique_hfont old_font = std::move(font_);
+    font_ = CreateFormFont();
+    ListBox1.SetFont(font_.get(), Scale()(kRowHeight));
 }
 
 void TForm4::FormShow() {
@@ -74,8 +82,8 @@ LRESULT TForm4::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-        limits->ptMinTrackSize = {kMinimumSize, kMinimumSize};
-        limits->ptMaxTrackSize.y = kFormHeight;
+        limits->ptMinTrackSize = {Scale()(kMinimumSize), Scale()(kMinimumSize)};
+        limits->ptMaxTrackSize.y = Scale()(kFormHeight);
         return 0;
     }
     default:

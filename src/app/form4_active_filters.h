@@ -21,6 +21,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void OnDpiChanged() override;
 
 private:
     win::unique_hfont font_;

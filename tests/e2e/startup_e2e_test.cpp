@@ -33,8 +33,14 @@ void ExpectNormalStartAndClose(WallcineProcess& wallcine) {
     EXPECT_EQ(wallcine.WaitForExit(), std::optional<DWORD>(0));
 }
 
-TEST(StartupE2E, OnWindows8TheFirstStartWritesTheOverlaySwitchAndTheNextOneRuns) {
-    WineVersionForWallcine windows8("win8");
+// The Windows versions Wine can report. The manifest's supportedOS entries let Wallcine see the
+// true version: 6.3 on Windows 8.1, 10.0 on Windows 10 and 11 (without them all three say 6.2,
+// and Windows 10 and 11 would get the Windows 8 switch and its restart).
+class StartupOnWindows8 : public ::testing::TestWithParam<const char*> {};
+class StartupOnOtherWindows : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(StartupOnWindows8, TheFirstStartWritesTheOverlaySwitchAndTheNextOneRuns) {
+    WineVersionForWallcine version(GetParam());
     const std::string exe = WallcineExePath();
     DeleteUserValue(kShimKey, exe);
     {
@@ -58,8 +64,8 @@ TEST(StartupE2E, OnWindows8TheFirstStartWritesTheOverlaySwitchAndTheNextOneRuns)
     DeleteUserValue(kShimKey, exe);
 }
 
-TEST(StartupE2E, OnWindows7TheRegistryIsLeftAlone) {
-    WineVersionForWallcine windows7("win7");
+TEST_P(StartupOnOtherWindows, TheRegistryIsLeftAlone) {
+    WineVersionForWallcine version(GetParam());
     const std::string exe = WallcineExePath();
     DeleteUserValue(kShimKey, exe);
     DesktopSettingsForTest desktop;
@@ -67,6 +73,10 @@ TEST(StartupE2E, OnWindows7TheRegistryIsLeftAlone) {
     ExpectNormalStartAndClose(wallcine);
     EXPECT_EQ(ReadUserDword(kShimKey, exe), std::nullopt);
 }
+
+const auto kVersionName = [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); };
+INSTANTIATE_TEST_SUITE_P(Versions, StartupOnWindows8, ::testing::Values("win8", "win81"), kVersionName);
+INSTANTIATE_TEST_SUITE_P(Versions, StartupOnOtherWindows, ::testing::Values("win7", "win10", "win11"), kVersionName);
 
 TEST(StartupE2E, WithoutAnArgumentTheOpenDialogAsksAndCancellingEndsQuietly) {
     DesktopSettingsForTest desktop;

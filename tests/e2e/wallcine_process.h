@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/unique_handle.h"
@@ -29,6 +30,8 @@ class WallcineProcess {
 public:
     explicit WallcineProcess(const std::string& arguments = {});
     explicit WallcineProcess(const std::wstring& arguments);
+    // A Wallcine started otherwise (another exe, the shell); an empty one fails the waits.
+    explicit WallcineProcess(StartedProcess started) noexcept : process_(std::move(started)) {}
     ~WallcineProcess();  // ends the process if a test left it running
     WallcineProcess(const WallcineProcess&) = delete;
     WallcineProcess& operator=(const WallcineProcess&) = delete;

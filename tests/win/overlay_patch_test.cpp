@@ -83,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                       VersionCase{"EightOne_Missing", 6, 3, std::nullopt, OverlayPatchOutcome::WrittenRestart},
                       VersionCase{"EightOne_TextOne", 6, 3, kTextOne, OverlayPatchOutcome::WrittenRestart},
                       VersionCase{"Seven_X", 7, 0, std::nullopt, OverlayPatchOutcome::NotNeeded},
-                      VersionCase{"Ten", 10, 0, std::nullopt, OverlayPatchOutcome::NotNeeded}),
+                      // Windows 10 and 11 as the manifest lets them report: 10.0, switch untouched.
+                      VersionCase{"Ten", 10, 0, std::nullopt, OverlayPatchOutcome::NotNeeded},
+                      VersionCase{"Ten_SwitchOff", 10, 0, kZero, OverlayPatchOutcome::NotNeeded}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OverlayPatch, SecondStartAfterThePatchProceeds) {

@@ -60,6 +60,12 @@ void TListBox::Create(HWND parent, const Settings& settings, HFONT font) {
         throw Exception("Cannot follow the list box's mouse events.");
 }
 
+void TListBox::SetFont(HFONT font, int item_height) {
+    Send(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    Send(window_, LB_SETITEMHEIGHT, 0, MAKELPARAM(item_height, 0));
+    ::InvalidateRect(window_, nullptr, TRUE);
+}
+
 int TListBox::Count() const noexcept {
     const LRESULT count = Send(window_, LB_GETCOUNT);
     return count == LB_ERR ? 0 : static_cast<int>(count);

@@ -29,6 +29,8 @@ public:
     // `font` (kept by the parent) is set before the row height, which a font change would reset.
     void Create(HWND parent, const Settings& settings, HFONT font = nullptr);
     HWND Handle() const noexcept { return window_; }
+    // Another font and row height (the form's, at a new DPI), the row height after the font.
+    void SetFont(HFONT font, int item_height);
 
     int Count() const noexcept;
     std::string Item(int index) const;  // raises EListError outside 0..Count-1

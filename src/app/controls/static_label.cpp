@@ -45,6 +45,12 @@ void TLabel::SetCaption(const std::string& text) {
     if (auto_size_) FitToCaption();
 }
 
+void TLabel::SetFont(HFONT font) {
+    font_ = font;
+    ::SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    if (auto_size_) FitToCaption();
+}
+
 void TLabel::FitToCaption() {
     RECT bounds{};
     ::GetClientRect(window_, &bounds);

@@ -28,6 +28,8 @@ public:
 
     std::string Caption() const;
     void SetCaption(const std::string& text);
+    // Another font (the form's, at a new DPI): redrawn, and an auto-sized label fitted again.
+    void SetFont(HFONT font);
 
 private:
     // An auto-sized label (created with width 0) follows its caption's width.

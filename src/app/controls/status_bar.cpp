@@ -54,10 +54,15 @@ std::string TStatusBar::PanelText(int index) const {
     return shown.starts_with(prefix) ? shown.substr(prefix.size()) : shown;
 }
 
+void TStatusBar::SetScale(const DpiScale& scale) {
+    scale_ = scale;
+    ParentResized();
+}
+
 void TStatusBar::ParentResized() {
     RECT client{};
     ::GetClientRect(::GetParent(window_), &client);
-    ::SetWindowPos(window_, nullptr, 0, client.bottom - height_, client.right, height_,
+    ::SetWindowPos(window_, nullptr, 0, client.bottom - scale_(height_), client.right, scale_(height_),
                    SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyPanelEdges();
 }
@@ -71,7 +76,7 @@ void TStatusBar::ApplyPanelEdges() {
     std::vector<int> edges;
     int edge = 0;
     for (const Panel& panel : panels_) {
-        edge += panel.width;
+        edge += scale_(panel.width);
         edges.push_back(edge);
     }
     edges.back() = -1;
