@@ -177,12 +177,27 @@ Section "Uninstall"
   ${EndIf}
 
   Delete "$SMPROGRAMS\Wallcine.lnk"
-  Delete "$INSTDIR\Wallcine.exe"
+  ; The exe can stay held for a moment by a process that is ending (the watchdog of the copy
+  ; just closed may have started only a moment ago); failing that, it goes at the next restart.
+  StrCpy $R1 0
+  ${Do}
+    ClearErrors
+    Delete "$INSTDIR\Wallcine.exe"
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    IntOp $R1 $R1 + 100
+    ${If} $R1 > ${EXIT_WAIT_MS}
+      Delete /REBOOTOK "$INSTDIR\Wallcine.exe"
+      ${Break}
+    ${EndIf}
+    Sleep 100
+  ${Loop}
   Delete "$INSTDIR\README.md"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Uninstall.exe"
   ; Only when empty: files the user put there stay, and so does a Programs folder in use.
-  RMDir "$INSTDIR"
+  RMDir /REBOOTOK "$INSTDIR"
   RMDir "$LOCALAPPDATA\Programs"
 
   ; The association, only while it is still ours; another program's earlier claim comes back.
