@@ -58,8 +58,9 @@ public:
     STDMETHODIMP QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
 
     // --- For its pins ---------------------------------------------------------------------------
-    // Guards the state, the connections and the seeking positions.
-    std::mutex& Lock() noexcept { return lock_; }
+    // Guards the state, the connections and the seeking positions. Recursive: a pin downstream
+    // may call back into the source while it connects or flushes, on the same thread.
+    std::recursive_mutex& Lock() noexcept { return lock_; }
     FILTER_STATE StateLocked() const noexcept { return state_; }
     IMediaReader& Reader() noexcept { return *reader_; }
     LONGLONG Duration() const noexcept { return reader_->Duration(); }
@@ -80,7 +81,7 @@ private:
     void StopStreaming(bool flush) noexcept;
 
     std::atomic<ULONG> references_{1};
-    std::mutex lock_;
+    std::recursive_mutex lock_;
     // Declared before the pins: their delivery threads read from it until they are joined.
     std::unique_ptr<IMediaReader> reader_;
     std::vector<std::unique_ptr<SourcePin>> pins_;

@@ -711,7 +711,9 @@ TEST_F(FilterGraphOwnSource, OnlyTheFailuresThatLeaveDirectShowNoWayToRenderTryT
         const Outcome outcome = Render(c.directshow);
         const bool opened = std::find(trace.begin(), trace.end(), "reader.Open C:\\clips\\clip.mp4") != trace.end();
         EXPECT_EQ(opened, c.tries_own_source);
-        if (c.tries_own_source) EXPECT_EQ(outcome.returned, std::optional<HRESULT>(S_OK));
+        if (c.tries_own_source) {
+            EXPECT_EQ(outcome.returned, std::optional<HRESULT>(S_OK));
+        }
     }
 }
 
