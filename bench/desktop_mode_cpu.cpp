@@ -22,12 +22,15 @@
 #include <cstdlib>
 #include <cwchar>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "console_desktop_services.h"
+#include "cpu_clocks.h"
 #include "media/filter_graph.h"
 #include "video/video_window.h"
 #include "win/code_page.h"
@@ -41,6 +44,7 @@ namespace {
 using wallcine::media::TFilterGraph;
 using wallcine::video::TDSVideoWindowEx2;
 namespace win = wallcine::win;
+using namespace wallcine::bench;
 
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
@@ -50,11 +54,6 @@ constexpr double kWarmUpSeconds = 2.0;
 constexpr double kSettleSeconds = 1.0;
 
 // --- Arguments --------------------------------------------------------------------------------
-
-struct HostProcess {
-    std::wstring label;
-    unsigned long pid = 0;
-};
 
 struct Options {
     double seconds = 10.0;
@@ -85,13 +84,9 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             if (value != L"1" && value != L"2") return std::nullopt;
             options.rounds = value == L"1" ? 1 : 2;
         } else if (argument == L"--host-pid" && has_value) {
-            const std::wstring value = argv[++i];
-            const size_t equals = value.find(L'=');
-            if (equals == 0 || equals == std::wstring::npos) return std::nullopt;
-            wchar_t* end = nullptr;
-            const unsigned long pid = std::wcstoul(value.c_str() + equals + 1, &end, 10);
-            if (*end != L'\0' || pid == 0) return std::nullopt;
-            options.host_processes.push_back({value.substr(0, equals), pid});
+            const auto host = ParseHostProcess(argv[++i]);
+            if (!host) return std::nullopt;
+            options.host_processes.push_back(*host);
         } else if (argument.rfind(L"--", 0) == 0 || !options.clip.empty()) {
             return std::nullopt;
         } else {
@@ -112,66 +107,12 @@ HANDLE g_cleanup_done = nullptr;
 
 BOOL WINAPI OnConsoleControl(DWORD) {
     g_stop_requested = true;
-    ::PostThreadMessageA(g_main_thread, WM_NULL, 0, 0);
+    ::PostThreadMessageA(g_main_thread, WM_QUIT, 0, 0);
     // The system ends the process when this handler returns from a close or log-off event:
     // wait (bounded) until the main thread has put the desktop settings back.
     ::WaitForSingleObject(g_cleanup_done, 10000);
     return TRUE;
 }
-
-// --- Component errors -------------------------------------------------------------------------
-
-// The system's desktop services, except that an error the components report goes to stderr
-// instead of a message box, which nobody would close on a headless display.
-class ConsoleDesktopServices final : public win::IDesktopServices {
-public:
-    int ErrorsReported() const noexcept { return errors_reported_; }
-
-    DWORD GetVersion() override { return system_.GetVersion(); }
-    LSTATUS CreateRegistryKey(HKEY root, const std::string& key_path) override {
-        return system_.CreateRegistryKey(root, key_path);
-    }
-    LSTATUS QueryRegistryValue(HKEY root, const std::string& key_path, const std::string& name,
-                               win::RegistryValue& value) override {
-        return system_.QueryRegistryValue(root, key_path, name, value);
-    }
-    LSTATUS SetRegistryValue(HKEY root, const std::string& key_path, const std::string& name,
-                             const win::RegistryValue& value) override {
-        return system_.SetRegistryValue(root, key_path, name, value);
-    }
-    LSTATUS DeleteRegistryKey(HKEY root, const std::string& key_path) override {
-        return system_.DeleteRegistryKey(root, key_path);
-    }
-    COLORREF GetSysColor(int element) override { return system_.GetSysColor(element); }
-    BOOL SetSysColors(int count, const int* elements, const COLORREF* colors) override {
-        return system_.SetSysColors(count, elements, colors);
-    }
-    BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT win_ini) override {
-        return system_.SystemParametersInfoA(action, param, data, win_ini);
-    }
-    int MessageBoxA(HWND, const char* text, const char* caption, UINT) override {
-        ++errors_reported_;
-        std::fprintf(stderr, "error reported by the components (%s): %s\n", caption ? caption : "",
-                     text ? text : "");
-        return IDOK;
-    }
-    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override {
-        return system_.Shell_NotifyIconA(message, data);
-    }
-    HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
-                            const char* directory, int show) override {
-        return system_.ShellExecuteA(owner, verb, file, parameters, directory, show);
-    }
-    HMONITOR MonitorFromWindow(HWND window, DWORD flags) override { return system_.MonitorFromWindow(window, flags); }
-    BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info) override {
-        return system_.GetMonitorInfoA(monitor, info);
-    }
-    std::vector<HMONITOR> Monitors() override { return system_.Monitors(); }
-
-private:
-    win::IDesktopServices& system_ = win::SystemDesktopServices();
-    int errors_reported_ = 0;
-};
 
 // --- The user's desktop settings, which desktop mode changes and must put back -----------------
 
@@ -274,6 +215,7 @@ private:
         case WM_CLOSE:
             // Closing the window ends the run; the window itself goes with the program.
             g_stop_requested = true;
+            ::PostQuitMessage(0);
             return 0;
         default:
             return ::DefWindowProcA(window, message, wparam, lparam);
@@ -283,157 +225,7 @@ private:
     win::unique_hwnd window_;
 };
 
-// --- Clocks -----------------------------------------------------------------------------------
-
-double WallSeconds() {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER value;
-        ::QueryPerformanceFrequency(&value);
-        return value.QuadPart;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency);
-}
-
-// User + kernel time of every thread of this process (the graph's streaming threads included).
-double ProcessCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0.0;
-    auto ticks = [](const FILETIME& time) {
-        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    };
-    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
-}
-
-// CPU seconds of a Linux process, user + system, from /proc/PID/stat (fields 14 and 15, in
-// clock ticks of 1/100 s); nullopt when it cannot be read (not under Wine, process gone).
-std::optional<double> HostProcessCpuSeconds(unsigned long pid) {
-    const std::string path = "Z:\\proc\\" + std::to_string(pid) + "\\stat";
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return std::nullopt;
-    char buffer[1024] = {};
-    const size_t length = std::fread(buffer, 1, sizeof buffer - 1, file);
-    std::fclose(file);
-    // The command name (field 2) is in parentheses and may hold spaces: count from its end.
-    const std::string stat(buffer, length);
-    const size_t name_end = stat.rfind(')');
-    if (name_end == std::string::npos) return std::nullopt;
-    unsigned long long user = 0, system = 0;
-    // After ")": state ppid pgrp session tty_nr tpgid flags minflt cminflt majflt cmajflt utime stime.
-    if (std::sscanf(stat.c_str() + name_end + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,
-                    &system) != 2)
-        return std::nullopt;
-    return static_cast<double>(user + system) / 100.0;
-}
-
-// --- Playing and measuring --------------------------------------------------------------------
-
-// Dispatches this thread's messages (the graph's events arrive as one) for `seconds`; false
-// when the run was asked to stop.
-bool PumpFor(double seconds) {
-    const double end = WallSeconds() + seconds;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) g_stop_requested = true;
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        if (g_stop_requested) return false;
-        const double left = end - WallSeconds();
-        if (left <= 0) return true;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT,
-                                      MWMO_INPUTAVAILABLE);
-    }
-}
-
-struct Snapshot {
-    double wall = 0;
-    double cpu = 0;
-    double position = 0;
-    std::optional<int> frames_drawn;
-    std::vector<std::optional<double>> host_cpu;
-};
-
-struct Phase {
-    int round = 0;
-    const char* mode = "";
-    double wall = 0;
-    double cpu = 0;
-    double played = 0;
-    std::optional<int> frames_drawn;
-    std::vector<std::optional<double>> host_cpu;
-    double CpuPercent() const { return wall > 0 ? 100.0 * cpu / wall : 0.0; }
-};
-
-class Recorder {
-public:
-    Recorder(const Options& options, IMediaPosition* position, IQualProp* quality)
-        : options_(options), position_(position), quality_(quality) {}
-
-    Snapshot Take() const {
-        Snapshot snapshot;
-        if (REFTIME now = 0; SUCCEEDED(position_->get_CurrentPosition(&now))) snapshot.position = now;
-        if (int drawn = 0; quality_ && SUCCEEDED(quality_->get_FramesDrawn(&drawn))) snapshot.frames_drawn = drawn;
-        for (const auto& host : options_.host_processes) snapshot.host_cpu.push_back(HostProcessCpuSeconds(host.pid));
-        // The two clocks last, back to back, so the figures cover the same interval.
-        snapshot.cpu = ProcessCpuSeconds();
-        snapshot.wall = WallSeconds();
-        return snapshot;
-    }
-
-    // Plays on for the configured time and records what it cost; nullopt when stopped early.
-    std::optional<Phase> Measure(int round, const char* mode) const {
-        const Snapshot start = Take();
-        if (!PumpFor(options_.seconds)) return std::nullopt;
-        const Snapshot end = Take();
-        Phase phase{round, mode, end.wall - start.wall, end.cpu - start.cpu, end.position - start.position};
-        if (start.frames_drawn && end.frames_drawn) phase.frames_drawn = *end.frames_drawn - *start.frames_drawn;
-        for (size_t i = 0; i < start.host_cpu.size(); ++i) {
-            if (start.host_cpu[i] && end.host_cpu[i])
-                phase.host_cpu.push_back(*end.host_cpu[i] - *start.host_cpu[i]);
-            else
-                phase.host_cpu.push_back(std::nullopt);
-        }
-        return phase;
-    }
-
-private:
-    const Options& options_;
-    IMediaPosition* position_;
-    IQualProp* quality_;
-};
-
-// --- Output -----------------------------------------------------------------------------------
-
-void PrintHeader(const Options& options) {
-    std::printf("%-5s  %-7s  %7s  %8s  %6s  %6s  %6s", "round", "mode", "seconds", "cpu ms", "cpu %", "played",
-                "frames");
-    for (const auto& host : options.host_processes) {
-        const std::string label = win::WideToAnsi(host.label) + " %";
-        std::printf("  %12s", label.c_str());
-    }
-    std::printf("\n");
-    std::fflush(stdout);
-}
-
-void PrintPhase(const Phase& phase) {
-    std::printf("%-5d  %-7s  %7.2f  %8.0f  %6.1f  %6.2f  ", phase.round, phase.mode, phase.wall, phase.cpu * 1000.0,
-                phase.CpuPercent(), phase.played);
-    if (phase.frames_drawn)
-        std::printf("%6d", *phase.frames_drawn);
-    else
-        std::printf("%6s", "-");
-    for (const auto& host : phase.host_cpu) {
-        if (host)
-            std::printf("  %12.1f", phase.wall > 0 ? 100.0 * *host / phase.wall : 0.0);
-        else
-            std::printf("  %12s", "-");
-    }
-    std::printf("\n");
-    std::fflush(stdout);
-}
+// --- Output ---------------------------------------------------------------------------------
 
 void PrintRatios(const std::vector<Phase>& phases) {
     for (int round = 1; round <= 2; ++round) {
@@ -441,7 +233,7 @@ void PrintRatios(const std::vector<Phase>& phases) {
         const Phase* desktop = nullptr;
         for (const auto& phase : phases) {
             if (phase.round != round) continue;
-            (std::string(phase.mode) == "window" ? window : desktop) = &phase;
+            (phase.mode == "window" ? window : desktop) = &phase;
         }
         if (!window || !desktop) continue;
         if (window->CpuPercent() > 0)
@@ -455,8 +247,9 @@ void PrintRatios(const std::vector<Phase>& phases) {
 
 // Measures each mode in turn while the clip plays: round 1 the window, then desktop mode;
 // round 2 the opposite order. False when the run failed or was stopped.
-bool MeasureRounds(const Options& options, TDSVideoWindowEx2& video, const Recorder& recorder,
-                   const bool& clip_ended, std::vector<Phase>& phases) {
+bool MeasureRounds(const Options& options, TDSVideoWindowEx2& video,
+                   const std::function<PlaybackReading()>& read_playback, const bool& clip_ended,
+                   std::vector<Phase>& phases) {
     constexpr bool kDesktopSteps[] = {false, true, true, false};
     if (!PumpFor(kWarmUpSeconds)) return false;
     for (int i = 0; i < options.rounds * 2; ++i) {
@@ -472,8 +265,10 @@ bool MeasureRounds(const Options& options, TDSVideoWindowEx2& video, const Recor
                 return false;
             }
         }
-        const auto phase = recorder.Measure(i / 2 + 1, desktop ? "desktop" : "window");
+        auto phase = Measure(options.seconds, options.host_processes, read_playback);
         if (!phase) return false;
+        phase->round = i / 2 + 1;
+        phase->mode = desktop ? "desktop" : "window";
         PrintPhase(*phase);
         phases.push_back(*phase);
         if (clip_ended) {
@@ -525,7 +320,7 @@ int RunBench(const Options& options, HostWindow& host) {
                 options.seconds);
     std::printf("cpu %%: of one core; played: seconds of the clip played; frames: drawn, - where the renderer "
                 "does not count them\n\n");
-    PrintHeader(options);
+    PrintHeader("mode", options.host_processes);
 
     std::vector<Phase> phases;
     bool ok = false;
@@ -533,9 +328,14 @@ int RunBench(const Options& options, HostWindow& host) {
         // Desktop mode is left, and the graph stopped, whatever happens while measuring.
         DesktopModeGuard desktop_mode(video);
         try {
+            const auto read_playback = [&position, &quality] {
+                PlaybackReading reading;
+                if (REFTIME now = 0; SUCCEEDED(position->get_CurrentPosition(&now))) reading.position = now;
+                if (int drawn = 0; quality && SUCCEEDED(quality->get_FramesDrawn(&drawn))) reading.frames_drawn = drawn;
+                return reading;
+            };
             if (graph.Play())
-                ok = MeasureRounds(options, video, Recorder(options, position.get(), quality.get()), clip_ended,
-                                   phases);
+                ok = MeasureRounds(options, video, read_playback, clip_ended, phases);
             else
                 std::fprintf(stderr, "the graph did not start playing\n");
         } catch (const std::exception& error) {

@@ -122,18 +122,18 @@ std::optional<ProcessFigures> ReadProcessFigures(DWORD process_id, HANDLE proces
     return figures;
 }
 
-std::string FindLinuxStatusFile(const std::string& exe_name) {
+std::vector<LinuxProcess> FindLinuxProcesses(const std::string& exe_name) {
     // Wine names the Linux process after the exe; the kernel keeps 15 characters of a name.
     const std::string command = exe_name.substr(0, 15);
-    if (!win::RunningUnderWine()) return {};
+    std::vector<LinuxProcess> found;
+    if (!win::RunningUnderWine()) return found;
     const std::string prefix = OwnWinePrefix();
-    if (prefix.empty()) return {};
+    if (prefix.empty()) return found;
     // environ holds NUL-separated entries: one of them is exactly this.
     const std::string prefix_entry = std::string("WINEPREFIX=") + prefix;
-    std::vector<std::string> found;
     WIN32_FIND_DATAA entry{};
     HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return {};
+    if (search == INVALID_HANDLE_VALUE) return found;
     do {
         const std::string pid = entry.cFileName;
         if (pid.empty() || !std::all_of(pid.begin(), pid.end(), [](unsigned char c) { return std::isdigit(c); }))
@@ -144,11 +144,19 @@ std::string FindLinuxStatusFile(const std::string& exe_name) {
         const auto environment = ReadSmallFile(directory + "environ");
         if (!environment) continue;
         const std::string entries = std::string(1, '\0') + *environment + std::string(1, '\0');
-        if (entries.find(std::string(1, '\0') + prefix_entry + std::string(1, '\0')) != std::string::npos)
-            found.push_back(directory + "status");
+        if (entries.find(std::string(1, '\0') + prefix_entry + std::string(1, '\0')) == std::string::npos) continue;
+        // The arguments, NUL-separated: shown with spaces.
+        std::string command_line = ReadSmallFile(directory + "cmdline").value_or("");
+        std::replace(command_line.begin(), command_line.end(), '\0', ' ');
+        found.push_back({std::stoul(pid), directory, std::move(command_line)});
     } while (::FindNextFileA(search, &entry));
     ::FindClose(search);
-    return found.size() == 1 ? found.front() : std::string();
+    return found;
+}
+
+std::string FindLinuxStatusFile(const std::string& exe_name) {
+    const auto found = FindLinuxProcesses(exe_name);
+    return found.size() == 1 ? found.front().directory + "status" : std::string();
 }
 
 std::string OwnLinuxStatusFile() {

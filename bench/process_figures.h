@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace wallcine::bench {
 
@@ -31,6 +32,15 @@ struct ProcessFigures {
 // access, or GetCurrentProcess()); `linux_status` is the Windows path of its /proc status file
 // (Z:\proc\PID\status), empty when unknown. Nothing when the system would not say.
 std::optional<ProcessFigures> ReadProcessFigures(DWORD process_id, HANDLE process, const std::string& linux_status);
+
+// Under Wine: the Linux processes running the exe of that name whose WINEPREFIX is this process's
+// own (other prefixes may run a program of that name at the same time).
+struct LinuxProcess {
+    unsigned long pid = 0;
+    std::string directory;     // Z:\proc\PID\ (a Windows path)
+    std::string command_line;  // its arguments, separated by spaces
+};
+std::vector<LinuxProcess> FindLinuxProcesses(const std::string& exe_name);
 
 // Under Wine: the /proc status file of the Linux process running the exe of that name whose
 // WINEPREFIX is this process's own (other prefixes may run a program of that name at the same

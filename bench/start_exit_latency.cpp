@@ -31,11 +31,15 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "cpu_clocks.h"
+#include "screen_area.h"
+#include "summary.h"
 #include "win/unique_handle.h"
 
 namespace {
 
 namespace win = wallcine::win;
+using namespace wallcine::bench;
 
 constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 constexpr wchar_t kWallpaperValue[] = L"WallPaper";
@@ -87,19 +91,6 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
     return options;
 }
 
-// --- Clock ------------------------------------------------------------------------------------
-
-double Seconds() {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER value;
-        ::QueryPerformanceFrequency(&value);
-        return value.QuadPart;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency);
-}
-
 // --- The WallPaper value ----------------------------------------------------------------------
 
 std::optional<std::wstring> ReadWallpaper() {
@@ -138,65 +129,6 @@ private:
     std::optional<std::wstring> users_;
 };
 
-// --- Reading the screen -----------------------------------------------------------------------
-
-// The centre of the screen, where the picture lies however it is fitted, as 32-bit pixels.
-class ScreenCentre {
-public:
-    ScreenCentre() {
-        const int width = ::GetSystemMetrics(SM_CXSCREEN);
-        const int height = ::GetSystemMetrics(SM_CYSCREEN);
-        area_ = {width / 4, height / 4, width - width / 4, height - height / 4};
-        memory_.reset(::CreateCompatibleDC(screen_.get()));
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), Width(), -Height(), 1, 32, BI_RGB};
-        void* bits = nullptr;
-        bitmap_.reset(::CreateDIBSection(screen_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!screen_ || !memory_ || !bitmap_ || !bits) throw std::runtime_error("cannot read the screen");
-        bits_ = static_cast<const DWORD*>(bits);
-        previous_selection_ = ::SelectObject(memory_.get(), bitmap_.get());
-    }
-    ~ScreenCentre() { ::SelectObject(memory_.get(), previous_selection_); }
-    ScreenCentre(const ScreenCentre&) = delete;
-    ScreenCentre& operator=(const ScreenCentre&) = delete;
-
-    std::vector<DWORD> Capture() {
-        std::vector<DWORD> pixels;
-        if (!::BitBlt(memory_.get(), 0, 0, Width(), Height(), screen_.get(), area_.left, area_.top, SRCCOPY))
-            return pixels;
-        ::GdiFlush();
-        pixels.assign(bits_, bits_ + static_cast<size_t>(Width()) * Height());
-        return pixels;
-    }
-
-private:
-    int Width() const { return area_.right - area_.left; }
-    int Height() const { return area_.bottom - area_.top; }
-
-    RECT area_{};
-    win::unique_window_dc screen_ = win::unique_window_dc::get(nullptr);
-    win::unique_hdc memory_;
-    win::unique_hbitmap bitmap_;
-    const DWORD* bits_ = nullptr;
-    HGDIOBJ previous_selection_ = nullptr;
-};
-
-// Whether more than one pixel in a hundred differs from the first: a picture, not a plain colour
-// (JPEG noise on a plain clip colour stays far below that).
-bool HoldsPicture(const std::vector<DWORD>& pixels) {
-    if (pixels.empty()) return false;
-    const DWORD first = pixels.front() & 0xFFFFFF;
-    const auto differing = std::count_if(pixels.begin(), pixels.end(), [first](DWORD p) { return (p & 0xFFFFFF) != first; });
-    return static_cast<size_t>(differing) * 100 > pixels.size();
-}
-
-bool Differ(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
-    if (a.size() != b.size()) return true;
-    for (size_t i = 0; i < a.size(); ++i)
-        if ((a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF)) return true;
-    return false;
-}
-
 // --- Wallcine's process and main window -------------------------------------------------------
 
 struct Started {
@@ -213,7 +145,7 @@ Started StartWallcine(const Options& options) {
     if (!::CreateProcessW(options.exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &created))
         return started;
-    started.time = Seconds();
+    started.time = WallSeconds();
     ::CloseHandle(created.hThread);
     started.process.reset(created.hProcess);
     started.id = created.dwProcessId;
@@ -253,34 +185,6 @@ struct Run {
     double capture_interval = 0;  // mean time between two screen captures while waiting
 };
 
-// Captures the screen until the first moving picture; its time, or nothing after the time-out
-// or when the process ended first. A picture counts as moving when a capture within
-// kMovingWithinSeconds of its first one shows it changed (a clip at 25 frames a second changes
-// every 0.04 s); one that stands still longer is not yet the moving picture.
-constexpr double kMovingWithinSeconds = 0.2;
-
-std::optional<double> WaitForMovingPicture(HANDLE process, double& capture_interval) {
-    ScreenCentre screen;
-    const double start = Seconds();
-    std::vector<DWORD> previous = screen.Capture();
-    std::optional<double> picture_since;  // when the picture now on the screen first showed
-    for (int captures = 1;; ++captures) {
-        std::vector<DWORD> current = screen.Capture();
-        const double now = Seconds();
-        capture_interval = (now - start) / captures;
-        if (picture_since && now - *picture_since > kMovingWithinSeconds) picture_since.reset();  // stood still
-        if (!HoldsPicture(current)) {
-            picture_since.reset();
-        } else if (Differ(previous, current)) {
-            if (picture_since) return picture_since;
-            picture_since = now;
-        }
-        previous = std::move(current);
-        if (now - start > kPictureTimeoutSeconds || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
-            return std::nullopt;
-    }
-}
-
 // Waits until the shell's tray window answers: after a run, Wine's tray outside a virtual
 // desktop can still be busy hiding its own window (it waits up to 2 s for a window manager), and
 // the next run's tray icon would wait for it. Each run then starts on an idle shell.
@@ -297,7 +201,7 @@ Run MeasureOnce(const Options& options, const BenchWallpaper& wallpaper) {
     Started wallcine = StartWallcine(options);
     if (!wallcine.process) throw std::runtime_error("cannot start Wallcine.exe");
     Run run;
-    if (const auto picture = WaitForMovingPicture(wallcine.process.get(), run.capture_interval))
+    if (const auto picture = WaitForMovingPicture(wallcine.process.get(), kPictureTimeoutSeconds, run.capture_interval))
         run.start_to_picture = *picture - wallcine.time;
 
     // The picture plays a while, so "Exit" finds Wallcine settled rather than still starting.
@@ -308,13 +212,13 @@ Run MeasureOnce(const Options& options, const BenchWallpaper& wallpaper) {
         throw std::runtime_error("Wallcine's main window (TForm1) was not found");
     }
     // As the tray menu's "Exit" arrives: a WM_COMMAND with the item's id.
-    const double exit_time = Seconds();
+    const double exit_time = WallSeconds();
     ::PostMessageW(main_window, WM_COMMAND, MAKEWPARAM(wallcine::app::kCmdExit, 0), 0);
     for (;;) {
-        if (!run.exit_to_wallpaper && BenchWallpaper::IsBack()) run.exit_to_wallpaper = Seconds() - exit_time;
+        if (!run.exit_to_wallpaper && BenchWallpaper::IsBack()) run.exit_to_wallpaper = WallSeconds() - exit_time;
         if (!run.exit_to_gone && ::WaitForSingleObject(wallcine.process.get(), 0) == WAIT_OBJECT_0)
-            run.exit_to_gone = Seconds() - exit_time;
-        if ((run.exit_to_wallpaper && run.exit_to_gone) || Seconds() - exit_time > kExitTimeoutSeconds) break;
+            run.exit_to_gone = WallSeconds() - exit_time;
+        if ((run.exit_to_wallpaper && run.exit_to_gone) || WallSeconds() - exit_time > kExitTimeoutSeconds) break;
         ::Sleep(kExitPollMs);
     }
     if (!run.exit_to_gone) ::TerminateProcess(wallcine.process.get(), 1);
@@ -328,18 +232,6 @@ std::string Figure(const std::optional<double>& seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%7.3f s", *seconds);
     return text;
-}
-
-void PrintSummary(const char* label, std::vector<double> values, int runs) {
-    if (values.empty()) {
-        std::printf("%-20s no figure in %d runs\n", label, runs);
-        return;
-    }
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    std::printf("%-20s min %7.3f s   median %7.3f s   max %7.3f s   (%zu of %d runs)\n", label, values.front(),
-                median, values.back(), n, runs);
 }
 
 }  // namespace
@@ -377,8 +269,8 @@ int main() {
         if (run.exit_to_gone) gone.push_back(*run.exit_to_gone);
     }
     std::printf("\n");
-    PrintSummary("start -> picture", picture, options->runs);
-    PrintSummary("exit -> wallpaper", wallpaper, options->runs);
-    PrintSummary("exit -> gone", gone, options->runs);
+    PrintSpread("start -> picture", picture, 1.0, "s", options->runs);
+    PrintSpread("exit -> wallpaper", wallpaper, 1.0, "s", options->runs);
+    PrintSpread("exit -> gone", gone, 1.0, "s", options->runs);
     return 0;
 }
