@@ -8,6 +8,9 @@ namespace wallcine::app {
 inline constexpr unsigned kWmTrayNotify = 1024 + 666;  // the tray icon's callback (WM_USER + 666)
 inline constexpr unsigned kWmPlayNext = 1024 + 555;    // play the next playlist row (WM_USER + 555)
 inline constexpr unsigned kTrayIconId = 600;
+// The supervision tick as the GUI thread receives it from winmm's thread (WM_APP + 1); the
+// performance bench times the handling of this message.
+inline constexpr unsigned kWmSupervisionTick = 0x8000 + 1;
 
 // The tray menu's commands, as WM_COMMAND ids to the main window.
 enum MenuCommand : unsigned {

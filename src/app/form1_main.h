@@ -93,8 +93,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 private:
-    // The supervision tick as the GUI thread receives it from winmm's thread.
-    static constexpr UINT kWmSupervisionTick = WM_APP + 1;
     // Plays what another start handed over, outside that start's WM_COPYDATA.
     static constexpr UINT kWmOpenHandedOver = WM_APP + 2;
     static constexpr UINT_PTR kStartupTimerId = 1;
