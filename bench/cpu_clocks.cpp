@@ -36,8 +36,10 @@ std::optional<HostProcess> ParseHostProcess(const std::wstring& argument) {
     return HostProcess{argument.substr(0, equals), pid};
 }
 
-std::optional<double> HostProcessCpuSeconds(unsigned long pid) {
-    const std::string path = "Z:\\proc\\" + std::to_string(pid) + "\\stat";
+namespace {
+
+// User + system seconds from a /proc stat file (fields 14 and 15, in ticks of 1/100 s).
+std::optional<double> StatCpuSeconds(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return std::nullopt;
     char buffer[1024] = {};
@@ -53,6 +55,35 @@ std::optional<double> HostProcessCpuSeconds(unsigned long pid) {
                     &system) != 2)
         return std::nullopt;
     return static_cast<double>(user + system) / 100.0;
+}
+
+}  // namespace
+
+std::optional<double> HostProcessCpuSeconds(unsigned long pid) {
+    return StatCpuSeconds("Z:\\proc\\" + std::to_string(pid) + "\\stat");
+}
+
+std::map<std::string, double> ThreadCpuSecondsByName(unsigned long pid) {
+    std::map<std::string, double> by_name;
+    const std::string tasks = "Z:\\proc\\" + std::to_string(pid) + "\\task\\";
+    WIN32_FIND_DATAA entry{};
+    HANDLE search = ::FindFirstFileA((tasks + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return by_name;
+    do {
+        const std::string task = entry.cFileName;
+        if (task.empty() || task[0] == '.') continue;
+        const auto seconds = StatCpuSeconds(tasks + task + "\\stat");
+        char name[64] = {};
+        if (std::FILE* file = std::fopen((tasks + task + "\\comm").c_str(), "rb")) {
+            if (!std::fgets(name, sizeof name, file)) name[0] = '\0';
+            std::fclose(file);
+        }
+        std::string thread = name;
+        while (!thread.empty() && (thread.back() == '\n' || thread.back() == '\r')) thread.pop_back();
+        if (seconds) by_name[thread.empty() ? "?" : thread] += *seconds;
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return by_name;
 }
 
 bool PumpFor(double seconds) {

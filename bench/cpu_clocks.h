@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,11 @@ struct HostProcess {
 std::optional<HostProcess> ParseHostProcess(const std::wstring& argument);
 // User + system seconds from /proc/PID/stat; nothing when it cannot be read (not under Wine).
 std::optional<double> HostProcessCpuSeconds(unsigned long pid);
+
+// CPU seconds of each thread of a Linux process, summed by thread name (/proc/PID/task/*/comm:
+// Wine's own threads are named, Windows threads carry the process's name); empty when it cannot
+// be read.
+std::map<std::string, double> ThreadCpuSecondsByName(unsigned long pid);
 
 // Dispatches this thread's messages (the graph's events arrive as one) for `seconds`; false when
 // a WM_QUIT came.

@@ -24,13 +24,16 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/application.h"
@@ -246,6 +249,8 @@ struct Round {
     std::vector<std::optional<double>> cpu_seen;
     std::optional<double> pause_latency;
     std::vector<std::optional<double>> cpu_covered;
+    // This process's CPU while covered by thread name, % of one core, largest first.
+    std::vector<std::pair<std::string, double>> covered_by_thread;
     size_t ticks_covered = 0;
     std::optional<double> resume_latency;
     double moved_while_covered = 0;
@@ -269,7 +274,28 @@ std::string Milliseconds(const std::optional<double>& seconds) {
     return text;
 }
 
-Round MeasureRound(const Options& options, app::TForm1& main, TimedLoop& loop, CpuMeter& cpu) {
+// Wine runs a paused DirectShow graph's audio output on threads of its own that wake every few
+// milliseconds whether or not a sound plays (its DirectSound mixer and its ALSA timer): their
+// share of the covered figure is printed apart, by these name prefixes.
+bool IsWineAudioThread(const std::string& name) {
+    return name.rfind("winealsa", 0) == 0 || name.rfind("wine_dsound", 0) == 0;
+}
+
+std::vector<std::pair<std::string, double>> PercentByThread(const std::map<std::string, double>& before,
+                                                            const std::map<std::string, double>& after,
+                                                            double wall) {
+    std::vector<std::pair<std::string, double>> percent;
+    for (const auto& [name, seconds] : after) {
+        const auto earlier = before.find(name);
+        const double used = seconds - (earlier == before.end() ? 0.0 : earlier->second);
+        if (used > 0 && wall > 0) percent.emplace_back(name, 100.0 * used / wall);
+    }
+    std::sort(percent.begin(), percent.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    return percent;
+}
+
+Round MeasureRound(const Options& options, app::TForm1& main, TimedLoop& loop, CpuMeter& cpu,
+                   unsigned long own_pid) {
     Round round;
     cpu.Start();
     loop.Run(options.seconds, {}, &round.tick_seconds);
@@ -292,9 +318,13 @@ Round MeasureRound(const Options& options, app::TForm1& main, TimedLoop& loop, C
     const double position_at_pause = Position();
     loop.Run(kSettleSeconds);
     cpu.Start();
+    const auto threads_before = ThreadCpuSecondsByName(own_pid);
+    const double covered_from = WallSeconds();
     std::vector<double> covered_ticks;
     loop.Run(options.seconds, {}, &covered_ticks);
     round.cpu_covered = cpu.Percent();
+    round.covered_by_thread =
+        PercentByThread(threads_before, ThreadCpuSecondsByName(own_pid), WallSeconds() - covered_from);
     round.ticks_covered = covered_ticks.size();
 
     // The cover goes: the video must play on from where it stood.
@@ -345,7 +375,7 @@ int RunBench(const Options& options) {
         std::printf("%-5s  %6s  %8s  %8s  %8s  %9s  %10s  %10s  %8s  %9s  %9s\n", "round", "ticks", "tick p50",
                     "tick p99", "tick max", "cpu seen", "pause ms", "cpu cover", "ticks", "resume ms", "moved s");
         for (int index = 1; index <= options.rounds; ++index) {
-            const Round round = MeasureRound(options, main, loop, cpu);
+            const Round round = MeasureRound(options, main, loop, cpu, own.front().pid);
             std::printf("%-5d  %6zu  %6.0f us  %6.0f us  %6.0f us  %8s%%  %10s  %9s%%  %8zu  %9s  %9.3f\n", index,
                         round.tick_seconds.size(), Percentile(round.tick_seconds, 0.50).value_or(0) * 1e6,
                         Percentile(round.tick_seconds, 0.99).value_or(0) * 1e6,
@@ -355,6 +385,9 @@ int RunBench(const Options& options) {
             for (size_t host = 0; host < options.hosts.size(); ++host)
                 std::printf("       %s: cpu seen %s%%, covered %s%%\n", win::WideToAnsi(options.hosts[host].label).c_str(),
                             Percent(round.cpu_seen[host + 1]).c_str(), Percent(round.cpu_covered[host + 1]).c_str());
+            std::printf("       covered, by thread:");
+            for (const auto& [name, percent] : round.covered_by_thread) std::printf(" %s %.2f%%", name.c_str(), percent);
+            std::printf("\n");
             std::fflush(stdout);
             rounds.push_back(round);
         }
@@ -370,13 +403,17 @@ int RunBench(const Options& options) {
     if (rounds.empty()) return exit_code;
 
     // Over all rounds.
-    std::vector<double> ticks, seen, covered, pause, resume;
+    std::vector<double> ticks, seen, covered, pause, resume, covered_audio, covered_rest;
     for (const Round& round : rounds) {
         ticks.insert(ticks.end(), round.tick_seconds.begin(), round.tick_seconds.end());
         if (round.cpu_seen[0]) seen.push_back(*round.cpu_seen[0]);
         if (round.cpu_covered[0]) covered.push_back(*round.cpu_covered[0]);
         if (round.pause_latency) pause.push_back(*round.pause_latency);
         if (round.resume_latency) resume.push_back(*round.resume_latency);
+        double audio = 0, rest = 0;
+        for (const auto& [name, percent] : round.covered_by_thread) (IsWineAudioThread(name) ? audio : rest) += percent;
+        covered_audio.push_back(audio);
+        covered_rest.push_back(rest);
     }
     std::vector<double> p50, p99;
     for (const Round& round : rounds) {
@@ -392,6 +429,8 @@ int RunBench(const Options& options) {
     PrintSpread("cpu while seen", seen, 1, "%", count);
     PrintSpread("covered -> graph paused", pause, 1000, "ms", count);
     PrintSpread("cpu while covered", covered, 1, "%", count);
+    PrintSpread("  of it Wine's audio threads", covered_audio, 1, "%", count);
+    PrintSpread("  of it all other threads", covered_rest, 1, "%", count);
     PrintSpread("uncovered -> graph running", resume, 1000, "ms", count);
     return exit_code;
 }

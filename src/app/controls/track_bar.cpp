@@ -79,8 +79,12 @@ void TTrackBar::SetPosition(int value) {
 }
 
 void TTrackBar::MoveThumb(int value) noexcept {
-    Send(window_, TBM_SETPOS, TRUE, value);
     thumb_ = std::clamp(value, min_, max_);
+    // The supervision moves the thumb 50 times a second, mostly to where it already stands (it
+    // counts tenths of a second): a repeated move would only invalidate the control again, which
+    // costs a round trip to the window server even while the window is hidden.
+    if (ThumbPosition() == thumb_) return;
+    Send(window_, TBM_SETPOS, TRUE, value);
 }
 
 int TTrackBar::ThumbPosition() const noexcept { return static_cast<int>(Send(window_, TBM_GETPOS)); }
