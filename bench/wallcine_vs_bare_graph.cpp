@@ -21,12 +21,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/control_ids.h"
@@ -118,6 +120,8 @@ std::optional<unsigned long> LinuxPidOf(const std::wstring& exe) {
 struct Measured {
     double start_to_frame = 0;
     double cpu_percent = 0;
+    // The program's CPU by thread name, % of one core, largest first.
+    std::vector<std::pair<std::string, double>> by_thread;
     std::vector<std::optional<double>> host_percent;
     double TotalPercent() const {
         double total = cpu_percent;
@@ -149,13 +153,22 @@ Measured MeasureOne(const Options& options, const Contender& contender) {
         snapshot.wall = WallSeconds();
         return snapshot;
     };
+    const auto threads_before = ThreadCpuSecondsByName(*pid);
     const Snapshot start = take();
     ::Sleep(static_cast<DWORD>(options.seconds * 1000));
     const Snapshot end = take();
+    const auto threads_after = ThreadCpuSecondsByName(*pid);
     if (!child.Running() || !start.cpu || !end.cpu)
         throw std::runtime_error(std::string(contender.name) + " ended while it was measured");
     const double wall = end.wall - start.wall;
     measured.cpu_percent = 100.0 * (*end.cpu - *start.cpu) / wall;
+    for (const auto& [name, seconds] : threads_after) {
+        const auto before = threads_before.find(name);
+        const double used = seconds - (before == threads_before.end() ? 0.0 : before->second);
+        if (used > 0) measured.by_thread.emplace_back(name, 100.0 * used / wall);
+    }
+    std::sort(measured.by_thread.begin(), measured.by_thread.end(),
+              [](const auto& a, const auto& b) { return a.second > b.second; });
     for (size_t i = 0; i < start.hosts.size(); ++i)
         measured.host_percent.push_back(start.hosts[i] && end.hosts[i]
                                             ? std::optional<double>(100.0 * (*end.hosts[i] - *start.hosts[i]) / wall)
@@ -187,6 +200,11 @@ void PrintRow(int round, const char* name, const Measured& measured) {
             std::printf("  %12s", "-");
     }
     std::printf("  %8.1f\n", measured.TotalPercent());
+    // Where the program's own share went: its busiest threads by name.
+    std::printf("       by thread:");
+    for (size_t i = 0; i < measured.by_thread.size() && i < 6; ++i)
+        std::printf(" %s %.1f%%", measured.by_thread[i].first.c_str(), measured.by_thread[i].second);
+    std::printf("\n");
     std::fflush(stdout);
 }
 

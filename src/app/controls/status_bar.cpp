@@ -23,6 +23,7 @@ void TStatusBar::Create(HWND parent, int id, int height, std::vector<Panel> pane
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&classes);
     panels_ = std::move(panels);
+    texts_.assign(panels_.size(), std::string());
     height_ = height;
     // The bar keeps the height it is given (CCS_NORESIZE) and ParentResized places it, rather
     // than the control choosing its height from its font. No size grip: the forms that carry
@@ -38,10 +39,13 @@ void TStatusBar::Create(HWND parent, int id, int height, std::vector<Panel> pane
 
 void TStatusBar::SetPanelText(int index, const std::string& text) {
     if (index < 0 || index >= static_cast<int>(panels_.size())) throw EListError(index);
-    // The supervision rewrites the panels on every tick; an unchanged text is not redrawn.
-    if (PanelText(index) == text) return;
+    // The supervision rewrites the panels on every tick; an unchanged text is not redrawn. The
+    // text last set is kept here (every change goes through this call), so the tick does not
+    // ask the control for it twice a panel.
+    if (texts_[index] == text) return;
     const std::string shown = AlignmentPrefix(panels_[index].alignment) + text;
     Send(window_, SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(shown.c_str()));
+    texts_[index] = text;
 }
 
 std::string TStatusBar::PanelText(int index) const {

@@ -43,6 +43,7 @@ private:
     int height_ = 0;
     DpiScale scale_;
     std::vector<Panel> panels_;
+    std::vector<std::string> texts_;  // each panel's text as last set
 };
 
 }  // namespace wallcine::app
