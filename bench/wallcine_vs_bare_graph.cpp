@@ -50,6 +50,7 @@ constexpr DWORD kSettleMs = 2000;
 // Between two programs: the previous one's end (and Wine's) is over before the next starts.
 constexpr DWORD kPauseBetweenMs = 1500;
 constexpr DWORD kEndPatienceMs = 30000;
+constexpr double kFrameCountSeconds = 3;
 
 struct Options {
     double seconds = 10;
@@ -119,6 +120,7 @@ std::optional<unsigned long> LinuxPidOf(const std::wstring& exe) {
 
 struct Measured {
     double start_to_frame = 0;
+    double frames_per_second = 0;  // changes of the picture seen on the screen
     double cpu_percent = 0;
     // The program's CPU by thread name, % of one core, largest first.
     std::vector<std::pair<std::string, double>> by_thread;
@@ -129,6 +131,21 @@ struct Measured {
         return total;
     }
 };
+
+// Different pictures a second in the middle of the screen, over `seconds`.
+double FramesShownPerSecond(double seconds) {
+    ScreenArea screen(ScreenArea::Middle(0.5));
+    std::vector<DWORD> previous = screen.Capture();
+    int changes = 0;
+    const double start = WallSeconds();
+    double now = start;
+    while ((now = WallSeconds()) - start < seconds) {
+        std::vector<DWORD> current = screen.Capture();
+        if (Differ(previous, current)) ++changes;
+        previous = std::move(current);
+    }
+    return changes / (now - start);
+}
 
 Measured MeasureOne(const Options& options, const Contender& contender) {
     ChildProcess child(contender.exe, {options.clip});
@@ -174,6 +191,11 @@ Measured MeasureOne(const Options& options, const Contender& contender) {
                                             ? std::optional<double>(100.0 * (*end.hosts[i] - *start.hosts[i]) / wall)
                                             : std::nullopt);
 
+    // Then, apart from the CPU figure (reading the screen costs the X server too): how many
+    // different pictures a second the screen shows, so a program that drew fewer frames would
+    // not pass for a cheaper one.
+    measured.frames_per_second = FramesShownPerSecond(kFrameCountSeconds);
+
     const HWND window = child.Window(contender.window_class);
     if (window) ::PostMessageW(window, contender.close_message, contender.close_wparam, 0);
     if (!window || !child.WaitForEnd(kEndPatienceMs))
@@ -185,14 +207,15 @@ Measured MeasureOne(const Options& options, const Contender& contender) {
 // --- Output -----------------------------------------------------------------------------------
 
 void PrintHeader(const Options& options) {
-    std::printf("%-5s  %-12s  %13s  %7s", "round", "program", "start->frame", "cpu %");
+    std::printf("%-5s  %-12s  %13s  %8s  %7s", "round", "program", "start->frame", "frames/s", "cpu %");
     for (const auto& host : options.hosts) std::printf("  %12s", (win::WideToAnsi(host.label) + " %").c_str());
     std::printf("  %8s\n", "total %");
     std::fflush(stdout);
 }
 
 void PrintRow(int round, const char* name, const Measured& measured) {
-    std::printf("%-5d  %-12s  %11.3f s  %7.1f", round, name, measured.start_to_frame, measured.cpu_percent);
+    std::printf("%-5d  %-12s  %11.3f s  %8.1f  %7.1f", round, name, measured.start_to_frame,
+                measured.frames_per_second, measured.cpu_percent);
     for (const auto& host : measured.host_percent) {
         if (host)
             std::printf("  %12.1f", *host);
