@@ -10,13 +10,12 @@
 // It plays until its window (class "WallcineBareGraph") is sent WM_CLOSE. Exit code 0 after a
 // clean end; 1 when the clip could not be played; 2 for bad arguments.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
 
+#include "arguments.h"
 #include "media/reference_clock.h"
 #include "win/com_ptr.h"
 #include "win/dshow.h"
@@ -160,15 +159,13 @@ int Play(const std::wstring& clip) {
 }  // namespace
 
 int main() {
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    if (!argv || argc != 2) {
+    const auto paths = wallcine::bench::ReadArguments(wallcine::bench::CommandLineArguments(), {}, 1, 1);
+    if (!paths) {
         std::fprintf(stderr, "usage: bare_graph_bench CLIP\n");
         return 2;
     }
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    const int code = Play(argv.get()[1]);
+    const int code = Play(paths->front());
     ::CoUninitialize();
     return code;
 }

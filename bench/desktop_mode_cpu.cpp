@@ -15,20 +15,17 @@
 // Desktop mode is always left before the program ends, and the wallpaper value and the desktop
 // colour are compared with what they were at the start.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <cwchar>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "console_desktop_services.h"
 #include "cpu_clocks.h"
 #include "media/filter_graph.h"
@@ -70,30 +67,15 @@ void PrintUsage() {
                  "  --host-pid L=P  under Wine: also report the CPU of Linux process P, labelled L\n");
 }
 
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions() {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (argument == L"--seconds" && has_value) {
-            wchar_t* end = nullptr;
-            options.seconds = std::wcstod(argv[++i], &end);
-            if (*end != L'\0' || !(options.seconds >= 1.0 && options.seconds <= 3600.0)) return std::nullopt;
-        } else if (argument == L"--rounds" && has_value) {
-            const std::wstring value = argv[++i];
-            if (value != L"1" && value != L"2") return std::nullopt;
-            options.rounds = value == L"1" ? 1 : 2;
-        } else if (argument == L"--host-pid" && has_value) {
-            const auto host = ParseHostProcess(argv[++i]);
-            if (!host) return std::nullopt;
-            options.host_processes.push_back(*host);
-        } else if (argument.rfind(L"--", 0) == 0 || !options.clip.empty()) {
-            return std::nullopt;
-        } else {
-            options.clip = argument;
-        }
-    }
-    if (options.clip.empty()) return std::nullopt;
+    const auto paths = ReadArguments(CommandLineArguments(),
+                                     {{L"--seconds", Number(options.seconds, 1, 3600)},
+                                      {L"--rounds", Whole(options.rounds, 1, 2)},
+                                      {L"--host-pid", Host(options.host_processes)}},
+                                     1, 1);
+    if (!paths) return std::nullopt;
+    options.clip = paths->front();
     return options;
 }
 
@@ -356,11 +338,7 @@ int RunBench(const Options& options, HostWindow& host) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    // The clip's path as typed, whatever the code page.
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::optional<Options> options = ParseOptions();
     if (!options) {
         PrintUsage();
         return 2;

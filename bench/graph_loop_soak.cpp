@@ -12,14 +12,12 @@
 // Prints the process's figures before the first graph and after every K graphs (default 100).
 // Exit code: 0 with figures printed; 1 when a graph could not be built or run; 2 for bad arguments.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <optional>
 #include <string>
 
+#include "arguments.h"
 #include "media/reference_clock.h"
 #include "process_figures.h"
 #include "win/code_page.h"
@@ -41,33 +39,19 @@ struct Options {
     std::wstring clip;
 };
 
-std::optional<long> PositiveNumber(const wchar_t* text) {
-    wchar_t* end = nullptr;
-    const long value = std::wcstol(text, &end, 10);
-    if (*end != L'\0' || value < 1) return std::nullopt;
-    return value;
-}
-
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions() {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (argument == L"--own-clock") {
-            options.own_clock = true;
-        } else if ((argument == L"--graphs" || argument == L"--report-every" || argument == L"--run-ms") && has_value) {
-            const auto value = PositiveNumber(argv[++i]);
-            if (!value) return std::nullopt;
-            if (argument == L"--graphs") options.graphs = *value;
-            else if (argument == L"--report-every") options.report_every = *value;
-            else options.run_ms = static_cast<DWORD>(*value);
-        } else if (argument.rfind(L"--", 0) == 0 || !options.clip.empty()) {
-            return std::nullopt;
-        } else {
-            options.clip = argument;
-        }
-    }
-    if (options.clip.empty()) return std::nullopt;
+    long run_ms = options.run_ms;
+    const auto paths = wallcine::bench::ReadArguments(
+        wallcine::bench::CommandLineArguments(),
+        {{L"--own-clock", wallcine::bench::Flag(options.own_clock)},
+         {L"--graphs", wallcine::bench::Whole(options.graphs, 1, LONG_MAX)},
+         {L"--report-every", wallcine::bench::Whole(options.report_every, 1, LONG_MAX)},
+         {L"--run-ms", wallcine::bench::Whole(run_ms, 1, LONG_MAX)}},
+        1, 1);
+    if (!paths) return std::nullopt;
+    options.run_ms = static_cast<DWORD>(run_ms);
+    options.clip = paths->front();
     return options;
 }
 
@@ -157,10 +141,7 @@ int Run(const Options& options) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::optional<Options> options = ParseOptions();
     if (!options) {
         std::fprintf(stderr, "usage: graph_loop_soak_bench [--graphs N] [--report-every K] [--run-ms MS] [--own-clock] CLIP\n");
         return 2;

@@ -13,18 +13,16 @@
 // each row's main and marker colours are given by the order of kClipColours. Exit code 0 with
 // figures; 1 when Wallcine did not start, show the first item or end; 2 for bad arguments.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/control_ids.h"
+#include "arguments.h"
 #include "child_process.h"
 #include "cpu_clocks.h"
 #include "screen_area.h"
@@ -52,28 +50,15 @@ struct Options {
     std::wstring playlist;
 };
 
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions() {
     Options options;
-    std::vector<std::wstring> paths;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        const bool has_value = i + 1 < argc;
-        wchar_t* end = nullptr;
-        if (argument == L"--seconds" && has_value) {
-            options.seconds = std::wcstod(argv[++i], &end);
-            if (*end != L'\0' || !(options.seconds >= 1 && options.seconds <= 3600)) return std::nullopt;
-        } else if (argument == L"--marker-seconds" && has_value) {
-            options.marker_seconds = std::wcstod(argv[++i], &end);
-            if (*end != L'\0' || !(options.marker_seconds > 0 && options.marker_seconds <= 60)) return std::nullopt;
-        } else if (argument.rfind(L"--", 0) == 0) {
-            return std::nullopt;
-        } else {
-            paths.push_back(argument);
-        }
-    }
-    if (paths.size() != 2) return std::nullopt;
-    options.exe = paths[0];
-    options.playlist = paths[1];
+    const auto paths = ReadArguments(CommandLineArguments(),
+                                     {{L"--seconds", Number(options.seconds, 1, 3600)},
+                                      {L"--marker-seconds", Number(options.marker_seconds, 0.001, 60)}},
+                                     2, 2);
+    if (!paths) return std::nullopt;
+    options.exe = (*paths)[0];
+    options.playlist = (*paths)[1];
     return options;
 }
 
@@ -105,10 +90,7 @@ Shown Classify(DWORD colour) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::optional<Options> options = ParseOptions();
     if (!options) {
         std::fprintf(stderr, "usage: item_gap_bench [--seconds N] [--marker-seconds M] WALLCINE_EXE PLAYLIST\n");
         return 2;

@@ -15,15 +15,13 @@
 // Exit code: 0 with figures printed; 1 when a path could not play the clip or the run was cut
 // short; 2 for bad arguments. It never fails on a time.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "cpu_clocks.h"
 #include "media/filter_graph.h"
 #include "media/mf_source_filter.h"
@@ -60,30 +58,15 @@ void PrintUsage() {
                  "  --host-pid L=P  under Wine: also report the CPU of Linux process P, labelled L\n");
 }
 
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions() {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (argument == L"--seconds" && has_value) {
-            wchar_t* end = nullptr;
-            options.seconds = std::wcstod(argv[++i], &end);
-            if (*end != L'\0' || !(options.seconds >= 1.0 && options.seconds <= 3600.0)) return std::nullopt;
-        } else if (argument == L"--rounds" && has_value) {
-            const std::wstring value = argv[++i];
-            if (value != L"1" && value != L"2") return std::nullopt;
-            options.rounds = value == L"1" ? 1 : 2;
-        } else if (argument == L"--host-pid" && has_value) {
-            auto host = bench::ParseHostProcess(argv[++i]);
-            if (!host) return std::nullopt;
-            options.host_processes.push_back(*host);
-        } else if (argument.rfind(L"--", 0) == 0 || !options.clip.empty()) {
-            return std::nullopt;
-        } else {
-            options.clip = argument;
-        }
-    }
-    if (options.clip.empty()) return std::nullopt;
+    const auto paths = bench::ReadArguments(bench::CommandLineArguments(),
+                                            {{L"--seconds", bench::Number(options.seconds, 1, 3600)},
+                                             {L"--rounds", bench::Whole(options.rounds, 1, 2)},
+                                             {L"--host-pid", bench::Host(options.host_processes)}},
+                                            1, 1);
+    if (!paths) return std::nullopt;
+    options.clip = paths->front();
     return options;
 }
 
@@ -193,10 +176,7 @@ void PrintRatios(const std::vector<bench::Phase>& phases) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::optional<Options> options = ParseOptions();
     if (!options) {
         PrintUsage();
         return 2;

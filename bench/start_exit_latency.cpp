@@ -19,18 +19,16 @@
 // 2 for bad arguments. It never fails on a time. The WallPaper value is set to a bench value
 // before each run and the user's own is put back at the end.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/control_ids.h"
+#include "arguments.h"
 #include "cpu_clocks.h"
 #include "screen_area.h"
 #include "summary.h"
@@ -66,28 +64,15 @@ void PrintUsage() {
                  "  --play-seconds S  let the picture play S seconds before \"Exit\" (default 1)\n");
 }
 
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions() {
     Options options;
-    std::vector<std::wstring> positional;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        const bool has_value = i + 1 < argc;
-        wchar_t* end = nullptr;
-        if (argument == L"--runs" && has_value) {
-            options.runs = static_cast<int>(std::wcstol(argv[++i], &end, 10));
-            if (*end != L'\0' || options.runs < 1 || options.runs > 1000) return std::nullopt;
-        } else if (argument == L"--play-seconds" && has_value) {
-            options.play_seconds = std::wcstod(argv[++i], &end);
-            if (*end != L'\0' || !(options.play_seconds >= 0.0 && options.play_seconds <= 600.0)) return std::nullopt;
-        } else if (argument.rfind(L"--", 0) == 0) {
-            return std::nullopt;
-        } else {
-            positional.push_back(argument);
-        }
-    }
-    if (positional.size() != 2) return std::nullopt;
-    options.exe = positional[0];
-    options.clip = positional[1];
+    const auto paths = ReadArguments(CommandLineArguments(),
+                                     {{L"--runs", Whole(options.runs, 1, 1000)},
+                                      {L"--play-seconds", Number(options.play_seconds, 0, 600)}},
+                                     2, 2);
+    if (!paths) return std::nullopt;
+    options.exe = (*paths)[0];
+    options.clip = (*paths)[1];
     return options;
 }
 
@@ -238,11 +223,7 @@ std::string Figure(const std::optional<double>& seconds) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    // The paths as typed, whatever the code page.
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::optional<Options> options = ParseOptions();
     if (!options) {
         PrintUsage();
         return 2;

@@ -21,15 +21,11 @@
 // No figure fails the run: the waits only bound a run that would otherwise hang.
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -41,6 +37,7 @@
 #include "app/form1_main.h"
 #include "app/playback_state.h"
 #include "app/unseen_watch.h"
+#include "arguments.h"
 #include "child_process.h"
 #include "console_desktop_services.h"
 #include "cpu_clocks.h"
@@ -74,29 +71,15 @@ struct Options {
     std::wstring clip;
 };
 
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions(const std::vector<std::wstring>& arguments) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        const bool has_value = i + 1 < argc;
-        wchar_t* end = nullptr;
-        if (argument == L"--seconds" && has_value) {
-            options.seconds = std::wcstod(argv[++i], &end);
-            if (*end != L'\0' || !(options.seconds >= 1 && options.seconds <= 3600)) return std::nullopt;
-        } else if (argument == L"--rounds" && has_value) {
-            options.rounds = static_cast<int>(std::wcstol(argv[++i], &end, 10));
-            if (*end != L'\0' || options.rounds < 1 || options.rounds > 100) return std::nullopt;
-        } else if (argument == L"--host-pid" && has_value) {
-            const auto host = ParseHostProcess(argv[++i]);
-            if (!host) return std::nullopt;
-            options.hosts.push_back(*host);
-        } else if (argument.rfind(L"--", 0) == 0 || !options.clip.empty()) {
-            return std::nullopt;
-        } else {
-            options.clip = argument;
-        }
-    }
-    if (options.clip.empty()) return std::nullopt;
+    const auto paths = ReadArguments(arguments,
+                                     {{L"--seconds", Number(options.seconds, 1, 3600)},
+                                      {L"--rounds", Whole(options.rounds, 1, 100)},
+                                      {L"--host-pid", Host(options.hosts)}},
+                                     1, 1);
+    if (!paths) return std::nullopt;
+    options.clip = paths->front();
     return options;
 }
 
@@ -130,20 +113,6 @@ int RunCover() {
 }
 
 // --- Wallcine's windows and their message loop -------------------------------------------------
-
-// OleInitialize for the windows' life, as Wallcine.exe has it.
-class OleScope {
-public:
-    OleScope() noexcept : result_(::OleInitialize(nullptr)) {}
-    ~OleScope() {
-        if (SUCCEEDED(result_)) ::OleUninitialize();
-    }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 // Wallcine's message loop, run for a while by the bench: dispatches as the real loop does, and
 // times each dispatch of the supervision tick when asked.
@@ -346,7 +315,7 @@ int RunBench(const Options& options) {
         std::fprintf(stderr, "cannot find this process's Linux process (not under Wine?)\n");
         return 1;
     }
-    OleScope ole;
+    app::OleScope ole;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     ConsoleDesktopServices services;
@@ -439,11 +408,9 @@ int RunBench(const Options& options) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    if (argv && argc == 2 && std::wstring(argv.get()[1]) == L"--cover") return RunCover();
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::vector<std::wstring> arguments = CommandLineArguments();
+    if (arguments == std::vector<std::wstring>{L"--cover"}) return RunCover();
+    const std::optional<Options> options = ParseOptions(arguments);
     if (!options) {
         std::fprintf(stderr, "usage: supervision_tick_bench [--seconds N] [--rounds R] [--host-pid LABEL=PID]... CLIP\n");
         return 2;

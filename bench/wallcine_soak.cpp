@@ -15,16 +15,15 @@
 // item, crashed or did not exit); 2 for bad arguments. No figure and no time fails the run: the
 // waits only bound a run that would otherwise hang.
 #include <windows.h>
-#include <shellapi.h>
 
+#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/control_ids.h"
+#include "arguments.h"
 #include "core/playlist_file.h"
 #include "core/time_text.h"
 #include "process_figures.h"
@@ -50,25 +49,16 @@ struct Options {
     std::string playlist;
 };
 
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions() {
     Options options;
-    std::vector<std::string> paths;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        if ((argument == L"--switches" || argument == L"--report-every") && i + 1 < argc) {
-            wchar_t* end = nullptr;
-            const long value = std::wcstol(argv[++i], &end, 10);
-            if (*end != L'\0' || value < 1) return std::nullopt;
-            (argument == L"--switches" ? options.switches : options.report_every) = value;
-        } else if (argument.rfind(L"--", 0) == 0) {
-            return std::nullopt;
-        } else {
-            paths.push_back(win::WideToAnsi(argument));
-        }
-    }
-    if (paths.size() != 2) return std::nullopt;
-    options.exe = paths[0];
-    options.playlist = paths[1];
+    const auto paths = wallcine::bench::ReadArguments(
+        wallcine::bench::CommandLineArguments(),
+        {{L"--switches", wallcine::bench::Whole(options.switches, 1, LONG_MAX)},
+         {L"--report-every", wallcine::bench::Whole(options.report_every, 1, LONG_MAX)}},
+        2, 2);
+    if (!paths) return std::nullopt;
+    options.exe = win::WideToAnsi((*paths)[0]);
+    options.playlist = win::WideToAnsi((*paths)[1]);
     return options;
 }
 
@@ -297,10 +287,7 @@ private:
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::optional<Options> options = ParseOptions();
     if (!options) {
         std::fprintf(stderr, "usage: wallcine_soak_bench [--switches N] [--report-every K] WALLCINE_EXE PLAYLIST\n");
         return 2;

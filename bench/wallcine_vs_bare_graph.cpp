@@ -19,12 +19,9 @@
 // figures; 1 when a program did not start, show a picture or end; 2 for bad arguments. It never
 // fails on a figure.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -32,6 +29,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "arguments.h"
 #include "child_process.h"
 #include "cpu_clocks.h"
 #include "process_figures.h"
@@ -61,33 +59,17 @@ struct Options {
     std::wstring clip;
 };
 
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+std::optional<Options> ParseOptions() {
     Options options;
-    std::vector<std::wstring> paths;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        const bool has_value = i + 1 < argc;
-        wchar_t* end = nullptr;
-        if (argument == L"--seconds" && has_value) {
-            options.seconds = std::wcstod(argv[++i], &end);
-            if (*end != L'\0' || !(options.seconds >= 1 && options.seconds <= 3600)) return std::nullopt;
-        } else if (argument == L"--rounds" && has_value) {
-            options.rounds = static_cast<int>(std::wcstol(argv[++i], &end, 10));
-            if (*end != L'\0' || options.rounds < 1 || options.rounds > 100) return std::nullopt;
-        } else if (argument == L"--host-pid" && has_value) {
-            const auto host = ParseHostProcess(argv[++i]);
-            if (!host) return std::nullopt;
-            options.hosts.push_back(*host);
-        } else if (argument.rfind(L"--", 0) == 0) {
-            return std::nullopt;
-        } else {
-            paths.push_back(argument);
-        }
-    }
-    if (paths.size() != 3) return std::nullopt;
-    options.wallcine = paths[0];
-    options.bare_graph = paths[1];
-    options.clip = paths[2];
+    const auto paths = ReadArguments(CommandLineArguments(),
+                                     {{L"--seconds", Number(options.seconds, 1, 3600)},
+                                      {L"--rounds", Whole(options.rounds, 1, 100)},
+                                      {L"--host-pid", Host(options.hosts)}},
+                                     3, 3);
+    if (!paths) return std::nullopt;
+    options.wallcine = (*paths)[0];
+    options.bare_graph = (*paths)[1];
+    options.clip = (*paths)[2];
     return options;
 }
 
@@ -235,10 +217,7 @@ void PrintRow(int round, const char* name, const Measured& measured) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    int argc = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                           &::LocalFree);
-    const std::optional<Options> options = argv ? ParseOptions(argc, argv.get()) : std::nullopt;
+    const std::optional<Options> options = ParseOptions();
     if (!options) {
         std::fprintf(stderr,
                      "usage: wallcine_vs_bare_graph_bench [--seconds N] [--rounds R] [--host-pid LABEL=PID]... "

@@ -28,24 +28,11 @@ TForm2* Form2 = nullptr;
 TForm3* Form3 = nullptr;
 TForm4* Form4 = nullptr;
 
-namespace {
+OleScope::OleScope() noexcept : result_(::OleInitialize(nullptr)) {}
 
-// OleInitialize (COM for DirectShow, plus drag and drop and the clipboard for the common
-// dialogs) for the life of the application; undone only when it succeeded.
-class OleScope {
-public:
-    OleScope() noexcept : result_(::OleInitialize(nullptr)) {}
-    ~OleScope() {
-        if (SUCCEEDED(result_)) ::OleUninitialize();
-    }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-
-private:
-    HRESULT result_;
-};
-
-}  // namespace
+OleScope::~OleScope() {
+    if (SUCCEEDED(result_)) ::OleUninitialize();
+}
 
 std::string ExecutablePath() {
     std::vector<char> buffer(MAX_PATH);

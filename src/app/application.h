@@ -2,6 +2,8 @@
 // loop with the main window hidden.
 #pragma once
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 
@@ -57,6 +59,19 @@ private:
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm3> form3_;
     std::unique_ptr<TForm4> form4_;
+};
+
+// OleInitialize (COM for DirectShow, plus drag and drop and the clipboard for the common
+// dialogs) for the life of the application; undone only when it succeeded.
+class OleScope {
+public:
+    OleScope() noexcept;
+    ~OleScope();
+    OleScope(const OleScope&) = delete;
+    OleScope& operator=(const OleScope&) = delete;
+
+private:
+    HRESULT result_;
 };
 
 // The message loop of the GUI thread: dispatches messages, with the keyboard navigation of the
