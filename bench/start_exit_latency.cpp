@@ -29,10 +29,10 @@
 
 #include "app/control_ids.h"
 #include "arguments.h"
+#include "child_process.h"
 #include "cpu_clocks.h"
 #include "screen_area.h"
 #include "summary.h"
-#include "win/unique_handle.h"
 
 namespace {
 
@@ -114,53 +114,6 @@ private:
     std::optional<std::wstring> users_;
 };
 
-// --- Wallcine's process and main window -------------------------------------------------------
-
-struct Started {
-    win::unique_handle_kernel process;
-    DWORD id = 0;
-    double time = 0;  // when CreateProcess returned
-};
-
-Started StartWallcine(const Options& options) {
-    std::wstring command = L"\"" + options.exe + L"\" \"" + options.clip + L"\"";
-    STARTUPINFOW startup{sizeof startup};
-    PROCESS_INFORMATION created{};
-    Started started;
-    if (!::CreateProcessW(options.exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &created))
-        return started;
-    started.time = WallSeconds();
-    ::CloseHandle(created.hThread);
-    started.process.reset(created.hProcess);
-    started.id = created.dwProcessId;
-    return started;
-}
-
-struct WindowSearch {
-    DWORD process_id = 0;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    char class_name[16] = {};
-    if (owner == search->process_id && ::GetClassNameA(window, class_name, sizeof class_name) &&
-        std::string(class_name) == "TForm1") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindMainWindow(DWORD process_id) {
-    WindowSearch search{process_id};
-    ::EnumWindows(&MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // --- One run ----------------------------------------------------------------------------------
 
 struct Run {
@@ -183,30 +136,25 @@ void WaitForIdleShell() {
 Run MeasureOnce(const Options& options, const BenchWallpaper& wallpaper) {
     if (!wallpaper.Set()) throw std::runtime_error("cannot set the WallPaper value");
     WaitForIdleShell();
-    Started wallcine = StartWallcine(options);
-    if (!wallcine.process) throw std::runtime_error("cannot start Wallcine.exe");
+    ChildProcess wallcine(options.exe, {options.clip});
+    if (!wallcine.Started()) throw std::runtime_error("cannot start Wallcine.exe");
     Run run;
-    if (const auto picture = WaitForMovingPicture(wallcine.process.get(), kPictureTimeoutSeconds, run.capture_interval))
-        run.start_to_picture = *picture - wallcine.time;
+    if (const auto picture = WaitForMovingPicture(wallcine.Handle(), kPictureTimeoutSeconds, run.capture_interval))
+        run.start_to_picture = *picture - wallcine.StartTime();
 
     // The picture plays a while, so "Exit" finds Wallcine settled rather than still starting.
     ::Sleep(static_cast<DWORD>(options.play_seconds * 1000));
-    const HWND main_window = FindMainWindow(wallcine.id);
-    if (!main_window) {
-        ::TerminateProcess(wallcine.process.get(), 1);
-        throw std::runtime_error("Wallcine's main window (TForm1) was not found");
-    }
+    const HWND main_window = wallcine.Window(L"TForm1");
+    if (!main_window) throw std::runtime_error("Wallcine's main window (TForm1) was not found");
     // As the tray menu's "Exit" arrives: a WM_COMMAND with the item's id.
     const double exit_time = WallSeconds();
     ::PostMessageW(main_window, WM_COMMAND, MAKEWPARAM(wallcine::app::kCmdExit, 0), 0);
     for (;;) {
         if (!run.exit_to_wallpaper && BenchWallpaper::IsBack()) run.exit_to_wallpaper = WallSeconds() - exit_time;
-        if (!run.exit_to_gone && ::WaitForSingleObject(wallcine.process.get(), 0) == WAIT_OBJECT_0)
-            run.exit_to_gone = WallSeconds() - exit_time;
+        if (!run.exit_to_gone && !wallcine.Running()) run.exit_to_gone = WallSeconds() - exit_time;
         if ((run.exit_to_wallpaper && run.exit_to_gone) || WallSeconds() - exit_time > kExitTimeoutSeconds) break;
         ::Sleep(kExitPollMs);
     }
-    if (!run.exit_to_gone) ::TerminateProcess(wallcine.process.get(), 1);
     return run;
 }
 
@@ -250,8 +198,8 @@ int main() {
         if (run.exit_to_gone) gone.push_back(*run.exit_to_gone);
     }
     std::printf("\n");
-    PrintSpread("start -> picture", picture, 1.0, "s", options->runs);
-    PrintSpread("exit -> wallpaper", wallpaper, 1.0, "s", options->runs);
-    PrintSpread("exit -> gone", gone, 1.0, "s", options->runs);
+    PrintSpread("start -> picture", picture, 1000, "ms", options->runs);
+    PrintSpread("exit -> wallpaper", wallpaper, 1000, "ms", options->runs);
+    PrintSpread("exit -> gone", gone, 1000, "ms", options->runs);
     return 0;
 }

@@ -24,11 +24,11 @@
 
 #include "app/control_ids.h"
 #include "arguments.h"
+#include "child_process.h"
 #include "core/playlist_file.h"
 #include "core/time_text.h"
 #include "process_figures.h"
 #include "win/code_page.h"
-#include "win/unique_handle.h"
 
 namespace {
 
@@ -68,47 +68,17 @@ double SecondsSince(DWORD start) { return (::GetTickCount() - start) / 1000.0; }
 
 class WallcineUnderSoak {
 public:
-    WallcineUnderSoak(const std::string& exe, const std::string& playlist) {
-        std::string command_line = "\"" + exe + "\" \"" + playlist + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &info))
-            return;
-        const win::unique_handle_kernel thread(info.hThread);
-        process_.reset(info.hProcess);
-        id_ = info.dwProcessId;
-    }
-    ~WallcineUnderSoak() {
-        // A run that failed half-way leaves no Wallcine behind.
-        if (process_ && Running()) {
-            ::TerminateProcess(process_.get(), 99);
-            ::WaitForSingleObject(process_.get(), 10000);
-        }
-    }
-    WallcineUnderSoak(const WallcineUnderSoak&) = delete;
-    WallcineUnderSoak& operator=(const WallcineUnderSoak&) = delete;
+    WallcineUnderSoak(const std::string& exe, const std::string& playlist)
+        : process_(win::AnsiToWide(exe), {win::AnsiToWide(playlist)}) {}
 
-    bool Started() const noexcept { return static_cast<bool>(process_); }
-    DWORD Id() const noexcept { return id_; }
-    HANDLE Handle() const noexcept { return process_.get(); }
-    bool Running() const { return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
-    DWORD ExitCode() const {
-        DWORD code = 0;
-        ::GetExitCodeProcess(process_.get(), &code);
-        return code;
-    }
+    bool Started() const noexcept { return process_.Started(); }
+    DWORD Id() const noexcept { return process_.Id(); }
+    HANDLE Handle() const noexcept { return process_.Handle(); }
+    bool Running() const { return process_.Running(); }
+    DWORD ExitCode() const { return process_.ExitCode(); }
 
     // The process's top-level window of that class, or nullptr.
-    HWND Window(const char* class_name) const {
-        for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, class_name, nullptr)) != nullptr;) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == id_) return window;
-        }
-        return nullptr;
-    }
+    HWND Window(const char* class_name) const { return process_.Window(win::AnsiToWide(class_name).c_str()); }
 
     // The texts of the message boxes the process shows (an error stops it changing item).
     std::string MessageBoxTexts() const {
@@ -116,7 +86,7 @@ public:
         for (HWND box = nullptr; (box = ::FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr;) {
             DWORD owner = 0;
             ::GetWindowThreadProcessId(box, &owner);
-            if (owner != id_ || !::IsWindowVisible(box)) continue;
+            if (owner != Id() || !::IsWindowVisible(box)) continue;
             for (HWND child = nullptr; (child = ::FindWindowExA(box, child, "Static", nullptr)) != nullptr;)
                 texts += " \"" + Text(child) + "\"";
         }
@@ -130,8 +100,7 @@ public:
     }
 
 private:
-    win::unique_handle_kernel process_;
-    DWORD id_ = 0;
+    wallcine::bench::ChildProcess process_;
 };
 
 // Polls until `condition` holds; false when the process ended or the time ran out first.
