@@ -1,5 +1,6 @@
 #include "cpu_clocks.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -86,6 +87,10 @@ std::map<std::string, double> ThreadCpuSecondsByName(unsigned long pid) {
     return by_name;
 }
 
+namespace {
+constexpr DWORD kWakeMs = 20;
+}  // namespace
+
 bool PumpFor(double seconds) {
     const double end = WallSeconds() + seconds;
     for (;;) {
@@ -97,8 +102,11 @@ bool PumpFor(double seconds) {
         }
         const double left = end - WallSeconds();
         if (left <= 0) return true;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT,
-                                      MWMO_INPUTAVAILABLE);
+        // Awake at least every 20 ms, as Wallcine's loop is with its supervision tick: under Wine
+        // what a renderer draws reaches the screen only when the process waits for messages, and
+        // a loop that slept until the end would show a third of the frames.
+        const DWORD wait = std::min<DWORD>(static_cast<DWORD>(left * 1000) + 1, kWakeMs);
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
