@@ -102,8 +102,9 @@ int main() {
         if (!wallcine.Started()) throw std::runtime_error("cannot start Wallcine.exe");
 
         std::optional<double> first_frame;
-        std::optional<double> marker_since;  // when the outgoing item's marker appeared
+        // The outgoing item's marker (-1: none seen since the last change), when it appeared.
         int marker_clip = -1;
+        double marker_since = 0;
         double last_marker_seen = 0;  // the last capture that showed it
         std::vector<double> gaps, markers_shown;
         Shown previous;
@@ -113,7 +114,7 @@ int main() {
             const Shown shown = Classify(MeanColour(centre.Capture()));
             const double now = WallSeconds();
             ++captures;
-            if (marker_since && shown.clip == marker_clip && shown.marker) last_marker_seen = now;
+            if (marker_clip >= 0 && shown.clip == marker_clip && shown.marker) last_marker_seen = now;
             if (!(shown == previous) && shown.clip >= 0) {
                 if (!first_frame) {
                     if (!shown.marker) {
@@ -127,13 +128,13 @@ int main() {
                     marker_since = now;
                     last_marker_seen = now;
                     marker_clip = shown.clip;
-                } else if (marker_since && shown.clip != marker_clip) {
+                } else if (marker_clip >= 0 && shown.clip != marker_clip) {
                     gaps.push_back(now - last_marker_seen);
-                    markers_shown.push_back(last_marker_seen - *marker_since);
+                    markers_shown.push_back(last_marker_seen - marker_since);
                     std::printf("change %2zu: item %d -> item %d, gap %5.0f ms, its last %.0f ms shown for %4.0f ms\n",
                                 gaps.size(), marker_clip + 1, shown.clip + 1, gaps.back() * 1000,
                                 options->marker_seconds * 1000, markers_shown.back() * 1000);
-                    marker_since.reset();
+                    marker_clip = -1;
                 }
             }
             previous = shown;

@@ -4,19 +4,6 @@
 
 namespace wallcine::e2e {
 
-namespace {
-
-using test::kTestsrcHeight;
-using test::kTestsrcWidth;
-
-// The screen point showing the middle of a clip pixel.
-POINT ScreenPoint(const RECT& picture, int clip_x, int clip_y) {
-    return {picture.left + ::MulDiv(2 * clip_x + 1, picture.right - picture.left, 2 * kTestsrcWidth),
-            picture.top + ::MulDiv(2 * clip_y + 1, picture.bottom - picture.top, 2 * kTestsrcHeight)};
-}
-
-}  // namespace
-
 RECT LetterboxedPicture(int clip_width, int clip_height) {
     const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
     const int screen_height = ::GetSystemMetrics(SM_CYSCREEN);
@@ -29,6 +16,11 @@ RECT LetterboxedPicture(int clip_width, int clip_height) {
     const int left = (screen_width - width) / 2;
     const int top = (screen_height - height) / 2;
     return {left, top, left + width, top + height};
+}
+
+POINT ScreenPoint(const RECT& picture, int clip_x, int clip_y) {
+    return {picture.left + ::MulDiv(2 * clip_x + 1, picture.right - picture.left, 2 * test::kTestsrcWidth),
+            picture.top + ::MulDiv(2 * clip_y + 1, picture.bottom - picture.top, 2 * test::kTestsrcHeight)};
 }
 
 RECT VisiblePicture(const RECT& picture) {
@@ -57,11 +49,13 @@ ClipColourReading ReadClipColours(const ScreenCapture& capture, const RECT& pict
     return reading;
 }
 
-double ChangedFraction(const ScreenCapture& before, const ScreenCapture& after, const RECT& area) {
+double ChangedFraction(const ScreenCapture& before, const ScreenCapture& after, const RECT& area,
+                       const RECT& excluded) {
     long counted = 0;
     long changed = 0;
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
+            if (::PtInRect(&excluded, {x, y})) continue;
             ++counted;
             if (!test::NearColour(before.PixelAt(x, y), after.PixelAt(x, y))) ++changed;
         }

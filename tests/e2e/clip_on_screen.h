@@ -14,6 +14,8 @@ namespace wallcine::e2e {
 // As large as fits with the clip's aspect ratio kept, centred, black bars beside it. Worked out
 // here, not asked from the program.
 RECT LetterboxedPicture(int clip_width, int clip_height);
+// The screen point showing the middle of a pixel of the test clip (testsrc's size) in `picture`.
+POINT ScreenPoint(const RECT& picture, int clip_x, int clip_y);
 // The part of the picture the taskbar leaves visible: the video lies below every window.
 RECT VisiblePicture(const RECT& picture);
 
@@ -26,8 +28,9 @@ struct ClipColourReading {
 };
 ClipColourReading ReadClipColours(const ScreenCapture& capture, const RECT& picture, const RECT& area);
 
-// The fraction of the pixels inside `area` whose colour differs between the two captures by
-// more than the colour tolerance in some channel.
-double ChangedFraction(const ScreenCapture& before, const ScreenCapture& after, const RECT& area);
+// The fraction of the pixels inside `area` but outside `excluded` whose colour differs between
+// the two captures by more than the colour tolerance in some channel.
+double ChangedFraction(const ScreenCapture& before, const ScreenCapture& after, const RECT& area,
+                       const RECT& excluded = {});
 
 }  // namespace wallcine::e2e

@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "clip_on_screen.h"
 #include "desktop_settings.h"
 #include "polling.h"
 #include "remote_controls.h"
 #include "screenshot.h"
 #include "test_files.h"
+#include "testsrc_picture.h"
 #include "wallcine_process.h"
 
 namespace wallcine::e2e {
@@ -29,140 +31,32 @@ using namespace wallcine::app;
 
 // ffmpeg's "testsrc" picture, 320x240, for 30 s: it does not loop while a test looks at it.
 constexpr char kClip[] = "clip-30s.avi";
-constexpr int kClipWidth = 320;
-constexpr int kClipHeight = 240;
+constexpr int kClipWidth = test::kTestsrcWidth;
+constexpr int kClipHeight = test::kTestsrcHeight;
 constexpr char kLayerClass[] = "TWallpaperLayer";
 
-// Places of the test picture whose colour never changes while it plays, in the clip's pixels,
-// with that colour. testsrc draws eight vertical bars (black, cyan, magenta, blue, yellow, green,
-// red, white where its circle crosses them; red and cyan swap places above and below the
-// circle), under a band that scrolls and a counter that runs. Each point lies at least six clip
-// pixels from any change of colour in every frame, so scaling and JPEG's blur leave it a clean
-// primary. All of them showing their colour is what a plain desktop, a black screen, or a
-// picture in the wrong place or the wrong way round cannot do: a plain colour matches at most
-// the points of one bar, and a misplaced picture puts other bars there. (A picture stretched
-// over the whole screen would still match; the black bar above a letterboxed one tells them
-// apart.)
-struct ClipColourPoint {
-    int x;
-    int y;
-    COLORREF colour;
-};
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
-constexpr COLORREF kCyan = RGB(0, 255, 255);
-constexpr COLORREF kMagenta = RGB(255, 0, 255);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr ClipColourPoint kClipColours[] = {
-    {60, 8, kRed},       {260, 8, kCyan},                                                      // above the circle
-    {20, 56, kBlack},    {60, 56, kCyan},     {100, 56, kMagenta}, {140, 56, kBlue},           // inside it
-    {180, 56, kYellow},  {220, 56, kGreen},   {260, 56, kRed},     {300, 56, kWhite},
-    {60, 128, kCyan},    {100, 128, kMagenta}, {140, 128, kBlue},  {180, 128, kYellow},
-    {140, 168, kBlue},   {180, 168, kYellow}, {220, 168, kGreen},  {260, 168, kRed},           // above the band
-    {100, 224, kMagenta}, {140, 224, kBlue},  {180, 224, kYellow}, {220, 224, kGreen},         // below it
-};
+// The clip's colour points (testsrc_picture.h) all showing their colour is what a plain desktop,
+// a black screen, or a picture in the wrong place cannot do. (A picture stretched over the whole
+// screen would still match; the black bar above a letterboxed one tells them apart.)
+using test::ColourText;
+using test::kBlack;
+using test::NearColour;
+
 // The points a plain black desktop would match.
 constexpr int kBlackClipPoints = 1;
 // The middle of the band that scrolls across the whole width.
 constexpr int kScrollingBandY = 195;
 
-// How far a channel may stray from the clip's colour (decoders differ in colour range), and how
-// far two captures' pixels must differ to count as changed. The virtual desktop's own colour
-// (Wine paints RGB(37,111,149)) and the test's, RGB(0x12,0x34,0x56), are further than this from
-// every point's colour, black included.
-constexpr int kColourTolerance = 64;
+// The virtual desktop's own colour (Wine paints RGB(37,111,149)) and the test's,
+// RGB(0x12,0x34,0x56), are further than the colour tolerance from every point's colour, black
+// included.
+
 // Between two frames a second apart the band and the counter change about 13% of the picture;
 // a still screen changes nothing. The thresholds sit well inside both.
 constexpr double kMovingFraction = 0.05;
 constexpr double kStillFraction = 0.005;
 
-bool Near(COLORREF shown, COLORREF wanted, int tolerance) {
-    return shown != CLR_INVALID && std::abs(GetRValue(shown) - GetRValue(wanted)) <= tolerance &&
-           std::abs(GetGValue(shown) - GetGValue(wanted)) <= tolerance &&
-           std::abs(GetBValue(shown) - GetBValue(wanted)) <= tolerance;
-}
-
-std::string ColourText(COLORREF colour) {
-    char text[32];
-    std::snprintf(text, sizeof text, "RGB(%d,%d,%d)", GetRValue(colour), GetGValue(colour), GetBValue(colour));
-    return text;
-}
-
 bool Inside(const RECT& rect, POINT point) { return ::PtInRect(&rect, point) != FALSE; }
-
-// Where the clip's picture lies when letterboxed into the whole screen: as large as fits with its
-// aspect ratio kept, centred, black bars beside it. Worked out here, not asked from the program.
-RECT LetterboxedPicture() {
-    const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int screen_height = ::GetSystemMetrics(SM_CYSCREEN);
-    int width = screen_width;
-    int height = ::MulDiv(screen_width, kClipHeight, kClipWidth);
-    if (height > screen_height) {
-        height = screen_height;
-        width = ::MulDiv(screen_height, kClipWidth, kClipHeight);
-    }
-    const int left = (screen_width - width) / 2;
-    const int top = (screen_height - height) / 2;
-    return {left, top, left + width, top + height};
-}
-
-// The screen point showing the middle of a clip pixel.
-POINT ScreenPoint(const RECT& picture, int clip_x, int clip_y) {
-    return {picture.left + ::MulDiv(2 * clip_x + 1, picture.right - picture.left, 2 * kClipWidth),
-            picture.top + ::MulDiv(2 * clip_y + 1, picture.bottom - picture.top, 2 * kClipHeight)};
-}
-
-// The part of the picture the taskbar leaves visible: the video lies below every window.
-RECT VisiblePicture(const RECT& picture) {
-    RECT visible = picture;
-    HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
-    RECT bar{};
-    if (taskbar && ::IsWindowVisible(taskbar) && ::GetWindowRect(taskbar, &bar) && bar.top > visible.top &&
-        bar.top < visible.bottom)
-        visible.bottom = bar.top;
-    return visible;
-}
-
-// How many of the clip's colour points inside `area` show their colour, and which do not.
-struct ClipColourReading {
-    int checked = 0;
-    int shown = 0;
-    std::string misses;
-};
-ClipColourReading ReadClipColours(const ScreenCapture& capture, const RECT& picture, const RECT& area) {
-    ClipColourReading reading;
-    for (const ClipColourPoint& point : kClipColours) {
-        const POINT at = ScreenPoint(picture, point.x, point.y);
-        if (!Inside(area, at)) continue;
-        ++reading.checked;
-        const COLORREF shown = capture.PixelAt(at.x, at.y);
-        if (Near(shown, point.colour, kColourTolerance))
-            ++reading.shown;
-        else
-            reading.misses += " (" + std::to_string(at.x) + "," + std::to_string(at.y) + ") shows " +
-                              ColourText(shown) + " for " + ColourText(point.colour) + ";";
-    }
-    return reading;
-}
-
-// The fraction of the pixels inside `area` but outside `excluded` whose colour differs between
-// the two captures by more than the tolerance in some channel.
-double ChangedFraction(const ScreenCapture& before, const ScreenCapture& after, const RECT& area,
-                       const RECT& excluded = {}) {
-    long counted = 0;
-    long changed = 0;
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            if (Inside(excluded, {x, y})) continue;
-            ++counted;
-            if (!Near(before.PixelAt(x, y), after.PixelAt(x, y), kColourTolerance)) ++changed;
-        }
-    }
-    return counted ? static_cast<double>(changed) / counted : 0.0;
-}
 
 // The points of the black bar above a letterboxed picture, across the screen's width.
 std::vector<POINT> LetterboxBarPoints(const RECT& picture) {
@@ -183,7 +77,7 @@ void ExpectShowsTheClip(const ScreenCapture& capture, const RECT& picture, const
     std::string not_black;
     for (POINT at : LetterboxBarPoints(picture)) {
         const COLORREF shown = capture.PixelAt(at.x, at.y);
-        if (!Near(shown, kBlack, kColourTolerance))
+        if (!NearColour(shown, kBlack))
             not_black += " (" + std::to_string(at.x) + "," + std::to_string(at.y) + ") " + ColourText(shown) + ";";
     }
     EXPECT_TRUE(not_black.empty()) << which << ": the bar above the letterboxed picture is not black at" << not_black;
@@ -238,7 +132,7 @@ protected:
     DesktopSettingsForTest desktop;
     WallcineProcess wallcine{Quoted(ClipPath(kClip))};
     WallcineProcess::Forms forms{};
-    const RECT picture = LetterboxedPicture();
+    const RECT picture = LetterboxedPicture(kClipWidth, kClipHeight);
 };
 
 TEST_F(DesktopVideoE2E, TheMovingClipFillsTheDesktopLetterboxedUntilExit) {
@@ -290,7 +184,7 @@ bool ShowsTheClipAt(const ScreenCapture& capture, const RECT& picture) {
 bool BarIsBlack(const ScreenCapture& capture, const RECT& letterboxed) {
     const std::vector<POINT> points = LetterboxBarPoints(letterboxed);
     return !points.empty() && std::all_of(points.begin(), points.end(), [&](POINT at) {
-        return Near(capture.PixelAt(at.x, at.y), kBlack, kColourTolerance);
+        return NearColour(capture.PixelAt(at.x, at.y), kBlack);
     });
 }
 
@@ -386,7 +280,7 @@ TEST_F(DesktopVideoE2E, AWindowOpenedAfterwardsStaysAboveTheVideo) {
         long counted = 0;
         for (int y = bar.top; y < bar.bottom; ++y)
             for (int x = bar.left; x < bar.right; ++x, ++counted)
-                if (Near(captures.back().PixelAt(x, y), kBlack, 16)) ++black;
+                if (NearColour(captures.back().PixelAt(x, y), kBlack, 16)) ++black;
         EXPECT_LT(black * 2, counted) << "the taskbar at " << RectText(taskbar) << " is hidden under the video's layer";
     }
 

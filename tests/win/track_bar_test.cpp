@@ -55,6 +55,18 @@ TEST_F(TrackBarTest, MovingTheThumbLeavesTheStoredPositionAndRaisesNothing) {
     EXPECT_TRUE(changes.empty());
 }
 
+TEST_F(TrackBarTest, MovingTheThumbBringsItBackFromWhereverTheUserLeftIt) {
+    // Playback moves the thumb 50 times a second, mostly onto itself: what counts is where the
+    // control's thumb stands now, not where it was last put.
+    bar.MoveThumb(40);
+    UserPutsThumbAt(20);
+    bar.MoveThumb(40);
+    EXPECT_EQ(bar.ThumbPosition(), 40);
+    bar.MoveThumb(40);
+    EXPECT_EQ(bar.ThumbPosition(), 40);
+    EXPECT_TRUE(changes.empty());
+}
+
 TEST_F(TrackBarTest, AScrollReloadsTheStoredPositionFromTheControlAndRaisesTheChange) {
     UserPutsThumbAt(60);
     bar.Scrolled();
