@@ -228,8 +228,9 @@ int main() {
                              MAKEWPARAM(wallcine::app::kCmdExit, 0)};
     const Contender bare{"bare graph", options->bare_graph, L"WallcineBareGraph", WM_CLOSE, 0};
 
-    std::printf("clip %s, %.0f s per measurement, %d rounds; cpu %%: of one core\n",
-                win::WideToAnsi(options->clip).c_str(), options->seconds, options->rounds);
+    std::printf("clip %s on a %dx%d screen, %.0f s per measurement, %d rounds; cpu %%: of one core\n",
+                win::WideToAnsi(options->clip).c_str(), ::GetSystemMetrics(SM_CXSCREEN),
+                ::GetSystemMetrics(SM_CYSCREEN), options->seconds, options->rounds);
     PrintHeader(*options);
     std::vector<double> wallcine_cpu, bare_cpu, ratio, total_ratio, wallcine_start, bare_start;
     try {
