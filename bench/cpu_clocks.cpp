@@ -91,6 +91,19 @@ namespace {
 constexpr DWORD kWakeMs = 20;
 }  // namespace
 
+std::vector<std::pair<std::string, double>> ThreadCpuPercent(const std::map<std::string, double>& before,
+                                                             const std::map<std::string, double>& after,
+                                                             double wall) {
+    std::vector<std::pair<std::string, double>> percent;
+    for (const auto& [name, seconds] : after) {
+        const auto earlier = before.find(name);
+        const double used = seconds - (earlier == before.end() ? 0.0 : earlier->second);
+        if (used > 0 && wall > 0) percent.emplace_back(name, 100.0 * used / wall);
+    }
+    std::sort(percent.begin(), percent.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    return percent;
+}
+
 bool PumpFor(double seconds) {
     const double end = WallSeconds() + seconds;
     for (;;) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wallcine::bench {
@@ -30,6 +31,11 @@ std::optional<double> HostProcessCpuSeconds(unsigned long pid);
 // Wine's own threads are named, Windows threads carry the process's name); empty when it cannot
 // be read.
 std::map<std::string, double> ThreadCpuSecondsByName(unsigned long pid);
+// What each thread name used between two such readings `wall` seconds apart, as % of one core,
+// largest first; names that used nothing are left out.
+std::vector<std::pair<std::string, double>> ThreadCpuPercent(const std::map<std::string, double>& before,
+                                                             const std::map<std::string, double>& after,
+                                                             double wall);
 
 // Dispatches this thread's messages (the graph's events arrive as one) for `seconds`; false when
 // a WM_QUIT came.

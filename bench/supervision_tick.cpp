@@ -22,7 +22,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -250,19 +249,6 @@ bool IsWineAudioThread(const std::string& name) {
     return name.rfind("winealsa", 0) == 0 || name.rfind("wine_dsound", 0) == 0;
 }
 
-std::vector<std::pair<std::string, double>> PercentByThread(const std::map<std::string, double>& before,
-                                                            const std::map<std::string, double>& after,
-                                                            double wall) {
-    std::vector<std::pair<std::string, double>> percent;
-    for (const auto& [name, seconds] : after) {
-        const auto earlier = before.find(name);
-        const double used = seconds - (earlier == before.end() ? 0.0 : earlier->second);
-        if (used > 0 && wall > 0) percent.emplace_back(name, 100.0 * used / wall);
-    }
-    std::sort(percent.begin(), percent.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
-    return percent;
-}
-
 Round MeasureRound(const Options& options, app::TForm1& main, TimedLoop& loop, CpuMeter& cpu,
                    unsigned long own_pid) {
     Round round;
@@ -293,7 +279,7 @@ Round MeasureRound(const Options& options, app::TForm1& main, TimedLoop& loop, C
     loop.Run(options.seconds, {}, &covered_ticks);
     round.cpu_covered = cpu.Percent();
     round.covered_by_thread =
-        PercentByThread(threads_before, ThreadCpuSecondsByName(own_pid), WallSeconds() - covered_from);
+        ThreadCpuPercent(threads_before, ThreadCpuSecondsByName(own_pid), WallSeconds() - covered_from);
     round.ticks_covered = covered_ticks.size();
 
     // The cover goes: the video must play on from where it stood.

@@ -20,7 +20,6 @@
 // fails on a figure.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -161,13 +160,7 @@ Measured MeasureOne(const Options& options, const Contender& contender) {
         throw std::runtime_error(std::string(contender.name) + " ended while it was measured");
     const double wall = end.wall - start.wall;
     measured.cpu_percent = 100.0 * (*end.cpu - *start.cpu) / wall;
-    for (const auto& [name, seconds] : threads_after) {
-        const auto before = threads_before.find(name);
-        const double used = seconds - (before == threads_before.end() ? 0.0 : before->second);
-        if (used > 0) measured.by_thread.emplace_back(name, 100.0 * used / wall);
-    }
-    std::sort(measured.by_thread.begin(), measured.by_thread.end(),
-              [](const auto& a, const auto& b) { return a.second > b.second; });
+    measured.by_thread = ThreadCpuPercent(threads_before, threads_after, wall);
     for (size_t i = 0; i < start.hosts.size(); ++i)
         measured.host_percent.push_back(start.hosts[i] && end.hosts[i]
                                             ? std::optional<double>(100.0 * (*end.hosts[i] - *start.hosts[i]) / wall)
